@@ -1,0 +1,7 @@
+#include "rxobject.h"
+
+AcRxObject::~AcRxObject() = default;
+
+const char* AcRxObject::className() const {
+    return "AcRxObject";
+}

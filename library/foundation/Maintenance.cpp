@@ -1,0 +1,3 @@
+// Placeholder until library initialisation lands.
+namespace Pellam {
+}

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Runs a session script in the editor on a fresh copy of the sample project.
+# The copy's folder stands for drive C:, so the script uses Windows paths such
+# as C:\Jobs\A100\plan01.dwg; its registry lives beside it.
+# Usage: run-session.sh <folder of brevant-editor and Brevant15.arx> <script>
+set -euo pipefail
+bin=$1
+script=$2
+here=$(cd "$(dirname "$0")" && pwd)
+run="$bin/../sample-run"
+rm -rf "$run"
+mkdir -p "$run"
+cp -R "$here/drives/C" "$run/C"
+
+export BREVANT_DRIVES="C=$run/C"
+export BREVANT_REGISTRY_DIR="$run/registry"
+export BREVANT_CLOCK="${BREVANT_CLOCK:-}"
+cd "$run"
+exec "$bin/brevant-editor" "$script"
