@@ -19,10 +19,20 @@ bool settingIsTrue(const std::string& name, bool defaultValue = false);
 // WNetGetConnectionA reports; a remembered drive keeps its remote name while
 // it is disconnected (its folder empty). The setting DRIVES holds entries
 // separated by ";", each "<drive>=<folder>" or "<drive>=<folder>|<remote name>".
+// A read-only drive refuses every write, creation and deletion with
+// ERROR_ACCESS_DENIED (a read-only share), whoever runs the process. The
+// DRIVES setting marks one with a third field: "<drive>=<folder>|<remote>|ro".
 void mapDrive(const std::string& drive, const std::string& folder,
-              const std::string& remoteName = "");
+              const std::string& remoteName = "", bool readOnly = false);
 void unmapDrive(const std::string& drive);
 void clearDriveMap();  // then reloads nothing; tests start from an empty map
+// What the map knows of a drive ("X" or "X:"): false when it is not mapped.
+struct DriveInfo {
+    std::string folder;      // empty for a remembered, disconnected network drive
+    std::string remoteName;  // empty for a local drive
+    bool readOnly = false;
+};
+bool driveInfo(const std::string& drive, DriveInfo& info);
 // The Linux path of a Windows path: drive or share replaced by its folder,
 // backslashes turned into slashes, every existing component found without
 // regard to letter case. A path without a drive letter is a Linux path already.

@@ -1,0 +1,29 @@
+// Product names from the module's version resource, number conversion and
+// initialisation-file values.
+#pragma once
+
+#include <afx.h>
+
+#include <vector>
+
+namespace Pellam {
+namespace Util {
+
+CString getCompanyName();
+CString getProductName();
+CString getInternalName();
+CString getFullProductName();                      // company, one blank, product
+std::vector<CString> getMakerNames();              // "Tarvex", "Pellam"
+std::vector<CString> getMakerInternalNames();      // each maker word + internal name
+
+CString toText(unsigned int uValue);               // "%u"
+CString toText(short iValue);                      // "%i"
+CString toText(int iValue);                        // "%i"
+CString toText(double dValue);                     // "%.14g"
+bool toUnsigned(const CString& sText, unsigned int& uValue);
+
+// An initialisation-file value of any length.
+CString getProfileString(LPCTSTR sSection, LPCTSTR sKey, LPCTSTR sDefault, LPCTSTR sFile);
+
+}  // namespace Util
+}  // namespace Pellam

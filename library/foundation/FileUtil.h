@@ -1,0 +1,22 @@
+// Paths, file and folder tests, absolute paths and folder trees.
+#pragma once
+
+#include <afx.h>
+
+namespace PellamFile {
+
+CString Directory(LPCTSTR sPath);                       // drive and folder, ending in "\"
+CString BaseName(LPCTSTR sPath, LPCTSTR sExtension);    // name.ext, or name when ext matches
+CString Title(LPCTSTR sPath);                           // name without extension
+CString Extension(LPCTSTR sPath);                       // after the last ".", no dot
+TCHAR DriveLetter(LPCTSTR sPath);                       // 0 without a drive
+bool Exists(LPCTSTR sPath);                             // an existing file, readable
+bool IsWritable(LPCTSTR sPath);                         // an existing file, writable
+bool DirectoryExists(LPCTSTR sPath);
+bool IsWritableDirectory(LPCTSTR sPath);
+CString FullPath(LPCTSTR sPath);
+
+}  // namespace PellamFile
+
+// Creates the folder and every missing parent.
+bool RecursiveCreateDirectory(LPCTSTR sPath, LPSECURITY_ATTRIBUTES pSecurityAttributes);

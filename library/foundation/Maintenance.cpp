@@ -1,3 +1,0 @@
-// Placeholder until library initialisation lands.
-namespace Pellam {
-}
