@@ -198,8 +198,16 @@ public:
     // Shows the message (GetErrorMessage) in a message box; returns the box's answer.
     virtual int ReportError(UINT nType = MB_OK, UINT nMessageID = 0);
 
+    // Exceptions made with new are known as such, so that Delete never deletes
+    // one that lives on the stack or inside another object.
+    static void* operator new(size_t nSize);
+    static void operator delete(void* p) noexcept;
+
 protected:
     BOOL m_bAutoDelete;
+
+private:
+    BOOL m_bOnHeap;
 };
 
 class CFileException : public CException {

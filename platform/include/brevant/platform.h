@@ -3,8 +3,13 @@
 // the module does not.
 #pragma once
 
+#include <cstdint>
 #include <ctime>
+#include <functional>
 #include <string>
+#include <vector>
+
+#include "win/types.h"
 
 namespace brevant::platform {
 
@@ -42,6 +47,71 @@ bool toNativePath(const std::string& windowsPath, std::string& nativePath);
 // is replaced by its drive; otherwise the path with backslashes.
 std::string toWindowsPath(const std::string& nativePath);
 
+// Folders of the registry, the system calls and the window messages. Settings
+// (see setting()), each with a default that works on a fresh machine:
+//   REGISTRY_DIR   folder of the hive files machine.reg (HKEY_LOCAL_MACHINE)
+//                  and user.reg (HKEY_CURRENT_USER); default
+//                  $XDG_CONFIG_HOME/brevant/registry (~/.config/brevant/registry)
+//   RUNTIME_DIR    folder of the table of registered window messages and of the
+//                  listeners' sockets; default $XDG_RUNTIME_DIR/brevant, else
+//                  /tmp/brevant-<uid> (kept private to the user)
+//   SYSTEM_DIR     what GetSystemDirectoryA reports; default C:\WINDOWS\system32
+//   APPDATA_DIR    the application-data shell folder; default the Windows form
+//                  of $XDG_CONFIG_HOME (~/.config)
+//   USER_NAME      the network user (WNetGetUserA); default the login name
+//   COMPUTER_NAME  the computer name (GetComputerNameA); default the host name,
+//                  upper-cased, at most 15 characters, NetBIOS characters only
+//   NETWORK        "off": no network, the WNet calls give ERROR_NO_NETWORK
+// Folder settings take a Linux path or a Windows path (through the drive map).
+// When a process starts without TEMP and TMP, both are set to the Windows form
+// of the first writable folder of $TMPDIR, /tmp and /var/tmp ("\tmp" for /tmp,
+// a path without a drive letter), as Windows always provides them.
+std::string registryFolder();
+std::string runtimeFolder();
+
+// Listeners in this process of the messages posted to HWND_BROADCAST: each is
+// called on the posting thread before PostMessageA returns. Adding gives an
+// id for removing; a listener may remove itself while it is called.
+using MessageListener =
+    std::function<void(unsigned int message, uintptr_t wParam, intptr_t lParam)>;
+int addMessageListener(MessageListener listener);
+void removeMessageListener(int id);
+
+// The name a window message number was registered with in this user's
+// session (by any process); empty when the number is not registered.
+std::string registeredMessageName(unsigned int message);
+
+// A listener in another process: a socket in the runtime folder's
+// "listeners" folder, to which PostMessageA(HWND_BROADCAST, ...) sends every
+// message without waiting. Messages that arrive while the queue is full are
+// lost for this listener; the sender never blocks.
+struct BroadcastMessage {
+    unsigned int message = 0;
+    uintptr_t wParam = 0;
+    intptr_t lParam = 0;
+    std::string name;  // the registered name, empty when unknown
+};
+class BroadcastReceiver {
+public:
+    BroadcastReceiver() = default;
+    ~BroadcastReceiver();  // closes and removes the socket
+    BroadcastReceiver(const BroadcastReceiver&) = delete;
+    BroadcastReceiver& operator=(const BroadcastReceiver&) = delete;
+
+    // Makes the socket; false with a description of what failed.
+    bool open(std::string& error);
+    // One message, waiting at most timeoutMs milliseconds (-1: no limit).
+    // False on timeout, on a signal, or when the socket is not open.
+    bool receive(BroadcastMessage& message, int timeoutMs);
+    void close();
+    int descriptor() const { return m_fd; }
+    const std::string& socketPath() const { return m_path; }
+
+private:
+    int m_fd = -1;
+    std::string m_path;
+};
+
 // The clock behind CTime::GetCurrentTime and every time stamp. Setting it to a
 // time fixes it there (tests and transcripts); setting it to 0 returns to the
 // system clock. The setting CLOCK ("YYYY-MM-DD HH:MM[:SS]", local time) fixes
@@ -55,6 +125,31 @@ void setClock(time_t fixedTime);
 enum class Operation { FileWrite, FileCreate, Rename, CreateFolder, RegistryWrite };
 void failAfter(Operation operation, int n, unsigned long windowsError = 112 /* disk full */);
 // Called by the platform before each operation: true when this one must fail.
+// FileWrite: WriteFile and SetEndOfFile (a buffered text file writes when it
+// flushes, at the latest when it is closed). FileCreate: every CreateFileA
+// whose disposition may create or empty a file (all but OPEN_EXISTING).
+// Rename: MoveFileExA. CreateFolder: CreateDirectoryA.
 bool shouldFail(Operation operation, unsigned long& windowsError);
+
+// Test capture of what OutputDebugStringA and MessageBoxA receive. While a
+// sink is set, every call is appended to it (OutputDebugStringA whether or
+// not a debugger is present) and nothing is written to the error output or
+// waited for; a null sink returns to normal output.
+struct MessageBoxCall {
+    std::string caption;
+    std::string text;
+    unsigned int type = 0;
+};
+void captureDebugOutput(std::vector<std::string>* sink);
+void captureMessageBoxes(std::vector<MessageBoxCall>* sink);
+
+// The instance handle (base address) of the loaded object that holds an
+// address; NULL when no loaded object holds it.
+HMODULE moduleHandleOf(const void* address);
+// A module whose DllMain refused DLL_PROCESS_ATTACH reports it here, so that
+// LoadLibraryA fails with ERROR_DLL_INIT_FAILED as on Windows.
+void reportDllInitFailure(HMODULE module);
+// The modules of the extension-module chain, oldest first (CDynLinkLibrary).
+std::vector<HMODULE> extensionModuleChain();
 
 }  // namespace brevant::platform
