@@ -4,6 +4,7 @@
 #include "win/types.h"
 
 #define HWND_BROADCAST ((HWND)0xffff)
+#define ERROR_INVALID_WINDOW_HANDLE 1400L
 
 #define MB_OK 0x00000000
 #define MB_OKCANCEL 0x00000001
@@ -21,7 +22,13 @@
 #define IDNO 7
 
 extern "C" {
+// One number from 0xC000 to 0xFFFF for each name (letter case aside), the
+// same in every process of the user: a table in the runtime folder
+// (brevant::platform::runtimeFolder) keeps them. An empty name gives 0.
 UINT WINAPI RegisterWindowMessageA(LPCSTR lpString);
+// HWND_BROADCAST: delivered to the listeners of this process and, without
+// waiting, to every listening process; TRUE. Any other window: FALSE and
+// ERROR_INVALID_WINDOW_HANDLE, as there are no windows.
 BOOL WINAPI PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType);
 void WINAPI OutputDebugStringA(LPCSTR lpOutputString);

@@ -1,4 +1,8 @@
-// The registry: two hives kept as registry export text files (machine and user).
+// The registry: two hives kept as registry export text files, machine.reg for
+// HKEY_LOCAL_MACHINE and user.reg for HKEY_CURRENT_USER, in the folder that
+// brevant::platform::registryFolder() gives. Every write replaces the file
+// atomically under an advisory lock; other processes' writes are seen at the
+// next call. Only these two roots are kept; the others give ERROR_INVALID_HANDLE.
 #pragma once
 
 #include "win/types.h"
@@ -34,7 +38,14 @@ typedef DWORD REGSAM;
 #define REG_OPENED_EXISTING_KEY 0x00000002
 
 #define SECURITY_DESCRIPTOR_REVISION 1
-#define SECURITY_DESCRIPTOR_MIN_LENGTH 20
+
+// Errors of the registry and security calls beyond those in win/types.h.
+#define ERROR_KEY_DELETED 1018L
+#define ERROR_UNKNOWN_REVISION 1305L
+#define ERROR_INVALID_SECURITY_DESCR 1338L
+
+// Access rights that a key handle may also be opened with.
+#define MAXIMUM_ALLOWED 0x02000000
 
 typedef struct _SECURITY_DESCRIPTOR {
     BYTE Revision;
@@ -46,24 +57,39 @@ typedef struct _SECURITY_DESCRIPTOR {
     void* Dacl;
 } SECURITY_DESCRIPTOR, *PISECURITY_DESCRIPTOR;
 typedef void* PSECURITY_DESCRIPTOR;
+// As on 64-bit Windows: a buffer of this size holds the whole descriptor.
+#define SECURITY_DESCRIPTOR_MIN_LENGTH (sizeof(SECURITY_DESCRIPTOR))
 
 extern "C" {
+// Opens an existing key (names without regard to case); a missing one gives
+// ERROR_FILE_NOT_FOUND and *phkResult NULL.
 LONG WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, REGSAM samDesired,
                           PHKEY phkResult);
+// Opens a key, or creates it with every missing middle key;
+// *lpdwDisposition says REG_CREATED_NEW_KEY or REG_OPENED_EXISTING_KEY.
+// A security descriptor that was not initialised gives ERROR_INVALID_SECURITY_DESCR.
 LONG WINAPI RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD Reserved, LPSTR lpClass,
                             DWORD dwOptions, REGSAM samDesired,
                             LPSECURITY_ATTRIBUTES lpSecurityAttributes, PHKEY phkResult,
                             LPDWORD lpdwDisposition);
+// No buffer: the size in *lpcbData. Buffer too small: ERROR_MORE_DATA and the
+// needed size in *lpcbData. Data comes back as stored (REG_EXPAND_SZ unexpanded).
 LONG WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType,
                              LPBYTE lpData, LPDWORD lpcbData);
+// Stores cbData bytes as given (a REG_SZ includes its terminating zero).
 LONG WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD dwType,
                            const BYTE* lpData, DWORD cbData);
 LONG WINAPI RegDeleteValueA(HKEY hKey, LPCSTR lpValueName);
+// Closing a root key succeeds; an unknown handle gives ERROR_INVALID_HANDLE.
 LONG WINAPI RegCloseKey(HKEY hKey);
+// Only revision 1 (SECURITY_DESCRIPTOR_REVISION); anything else gives FALSE
+// and ERROR_UNKNOWN_REVISION.
 BOOL WINAPI InitializeSecurityDescriptor(PSECURITY_DESCRIPTOR pSecurityDescriptor,
                                          DWORD dwRevision);
 
-// Initialisation files.
+// Initialisation files. Returns the characters copied without the zero; a
+// value that does not fit is cut to nSize - 1. A NULL section (key) lists the
+// section (key) names, each ending in a zero, the list in two.
 DWORD WINAPI GetPrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpDefault,
                                       LPSTR lpReturnedString, DWORD nSize, LPCSTR lpFileName);
 }
