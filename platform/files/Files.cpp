@@ -64,9 +64,13 @@ constexpr DWORD kWrite = GENERIC_WRITE | GENERIC_ALL;
 // Windows sharing: a new open must be allowed by every open handle's share
 // mode, and its own share mode must allow every open handle's access.
 bool sharingAllows(dev_t device, ino_t inode, DWORD access, DWORD share) {
+    if (!(access & (kRead | kWrite))) {
+        return true;  // an open without data access takes part in no sharing
+    }
     std::lock_guard<std::mutex> lock(g_handleMutex);
     for (const FileObject* other : g_files) {
-        if (other->device != device || other->inode != inode) {
+        if (other->device != device || other->inode != inode ||
+            !(other->access & (kRead | kWrite))) {
             continue;
         }
         if (((access & kRead) && !(other->share & FILE_SHARE_READ)) ||

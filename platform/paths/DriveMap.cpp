@@ -317,8 +317,20 @@ bool resolvePath(const char* windowsPath, ResolvedPath& out, bool limitLength) {
     std::vector<std::string> components;
     if (path.size() >= 2 && isSeparator(path[0]) && isSeparator(path[1])) {
         // UNC: \\server\share\rest
+        // Server and share come first; ".." in the rest never climbs above them.
         std::vector<std::string> parts;
-        addComponents(path.substr(2), parts);
+        const std::string rest = path.substr(2);
+        size_t pos = 0;
+        while (parts.size() < 2 && pos < rest.size()) {
+            size_t end = pos;
+            while (end < rest.size() && !isSeparator(rest[end])) {
+                ++end;
+            }
+            if (end > pos) {
+                parts.push_back(rest.substr(pos, end - pos));
+            }
+            pos = end + 1;
+        }
         if (parts.size() < 2) {
             SetLastError(ERROR_BAD_NETPATH);
             return false;
@@ -330,7 +342,9 @@ bool resolvePath(const char* windowsPath, ResolvedPath& out, bool limitLength) {
         }
         root = info.folder;
         out.readOnly = info.readOnly;
-        components.assign(parts.begin() + 2, parts.end());
+        if (pos < rest.size()) {
+            addComponents(rest.substr(pos), components);
+        }
     } else if (path.size() >= 2 && isalpha((unsigned char)path[0]) && path[1] == ':') {
         const std::string drive(1, (char)toupper((unsigned char)path[0]));
         DriveInfo info;

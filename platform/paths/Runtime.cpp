@@ -77,7 +77,18 @@ std::string fullWindowsPath(const std::string& path) {
     if (path.size() >= 2 && isSeparator(path[0]) && isSeparator(path[1])) {
         // \\server\share stays the root of a UNC path.
         std::vector<std::string> all;
-        normalise(path.substr(2), all);
+        const std::string rest = path.substr(2);
+        size_t pos = 0;
+        while (all.size() < 2 && pos < rest.size()) {
+            size_t end = rest.find_first_of("\\/", pos);
+            if (end == std::string::npos) {
+                end = rest.size();
+            }
+            if (end > pos) {
+                all.push_back(rest.substr(pos, end - pos));
+            }
+            pos = end + 1;
+        }
         if (all.size() < 2) {
             std::string result = "\\\\";
             for (size_t i = 0; i < all.size(); ++i) {
@@ -85,7 +96,9 @@ std::string fullWindowsPath(const std::string& path) {
             }
             return result;
         }
-        parts.assign(all.begin() + 2, all.end());
+        if (pos < rest.size()) {
+            normalise(rest.substr(pos), parts);
+        }
         return joinParts("\\\\" + all[0] + "\\" + all[1], parts, trailing);
     }
     if (path.size() >= 2 && isalpha((unsigned char)path[0]) && path[1] == ':') {
