@@ -5,8 +5,8 @@
 #include "Maintenance.h"
 #include "Messages.h"
 #include "Registry.h"
+#include "Variable.h"
 
-#include <aced.h>
 #include <shlobj.h>
 
 #include <cstdlib>
@@ -196,17 +196,17 @@ CString getRegistryDirectory(LPCTSTR sValueName) {
     return sPath;
 }
 
-// The folder of the current drawing, from the editor's DWGPREFIX.
+// The folder of the current drawing, from the editor's DWGPREFIX. The editor
+// always has the variable; should it still fail to give it, the drawing's
+// folder is unknown rather than the failure escaping into the editor.
 CString getDrawingDirectory() {
-    CString sPrefix;
-    struct resbuf rbValue;
-    rbValue.rbnext = NULL;
-    rbValue.restype = RTNONE;
-    if (acedGetVar("DWGPREFIX", &rbValue) == RTNORM && rbValue.restype == RTSTR) {
-        sPrefix = rbValue.resval.rstring;
-        free(rbValue.resval.rstring);
+    try {
+        Pellam::CARXVariable variablePrefix("DWGPREFIX");
+        return variablePrefix.readString();
+    } catch (CException* pException) {
+        pException->Delete();
+        return CString();
     }
-    return sPrefix;
 }
 
 CString locateRaw(int iWhere) {
