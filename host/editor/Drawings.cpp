@@ -1,0 +1,265 @@
+// Opening, creating, saving and closing drawings, and quitting, with the
+// notifications and module messages in the editor's order.
+#include "brevant/editor.h"
+#include "brevant/platform.h"
+#include "dbmain.h"
+#include "editor/Documents.h"
+#include "editor/Editor.h"
+#include "editor/SystemVariables.h"
+#include "lisp/Lisp.h"
+#include "loader/Linker.h"
+#include "windows.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace brevant::host {
+
+namespace {
+
+int g_iNewDrawings = 0;
+bool g_bQuit = false;
+
+void say(const std::string& text) {
+    endLine();
+    print(text + "\n");
+}
+
+// The full Windows path of a name as typed, relative names against the
+// current folder; empty when it is no valid path.
+std::string fullName(const std::string& path) {
+    char* pFull = _fullpath(nullptr, path.c_str(), _MAX_PATH);
+    if (pFull == nullptr) {
+        return "";
+    }
+    std::string full = pFull;
+    free(pFull);
+    return full;
+}
+
+// The drive map marks the drive read-only, or the file cannot be written.
+bool isReadOnly(const std::string& windowsName, const std::string& native) {
+    std::string drive;
+    if (windowsName.size() >= 2 && windowsName[1] == ':') {
+        drive = windowsName.substr(0, 1);
+    } else if (windowsName.rfind("\\\\", 0) == 0) {
+        const size_t server = windowsName.find('\\', 2);
+        const size_t share =
+            server == std::string::npos ? server : windowsName.find('\\', server + 1);
+        drive = windowsName.substr(0, share);
+    }
+    brevant::platform::DriveInfo info;
+    if (!drive.empty() && brevant::platform::driveInfo(drive, info) && info.readOnly) {
+        return true;
+    }
+    return access(native.c_str(), W_OK) != 0;
+}
+
+// Sends a drawing message to every loaded module, with the document current.
+void sendToModules(Document* pDoc, AcRx::AppMsgCode msg) {
+    DocManager& manager = docManager();
+    Document* pBefore = manager.current();
+    manager.makeCurrent(pDoc);
+    for (Module* pModule : loadedModules()) {
+        const int id = pModule->id;
+        if (findModule(id) != nullptr && manager.find(pDoc) != nullptr) {
+            sendMessage(id, msg, pDoc);
+        }
+    }
+    if (pBefore != nullptr && manager.find(pBefore) != nullptr) {
+        manager.makeCurrent(pBefore);
+    }
+}
+
+// A document joins the editor: it becomes current, the reactors hear that its
+// opening is complete, then every module gets the load-drawing message.
+Document* addDocument(std::unique_ptr<Document> document) {
+    DocManager& manager = docManager();
+    Document* pDoc = manager.add(std::move(document));
+    manager.makeCurrent(pDoc);
+    AcDbDatabase* pDb = pDoc->database();
+    notify([pDb](AcEditorReactor* pReactor) { pReactor->initialDwgFileOpenComplete(pDb); });
+    if (manager.find(pDoc) != nullptr) {
+        sendToModules(pDoc, AcRx::kLoadDwgMsg);
+    }
+    return manager.find(pDoc);
+}
+
+bool hasExtension(const std::string& path) {
+    const size_t slash = path.find_last_of("\\/");
+    const size_t dot = path.find_last_of('.');
+    return dot != std::string::npos && (slash == std::string::npos || dot > slash);
+}
+
+}  // namespace
+
+AcApDocument* openDocument(const std::string& path) {
+    if (path.empty()) {
+        say("Requires a file name: OPEN <file>.");
+        return nullptr;
+    }
+    const std::string name = fullName(path);
+    if (name.empty()) {
+        say("Cannot open " + path + ": the name is not a valid path.");
+        return nullptr;
+    }
+    DocManager& manager = docManager();
+    if (Document* pOpen = manager.findByName(name)) {
+        manager.makeCurrent(pOpen);
+        say(name + " is already open.");
+        return pOpen;
+    }
+    std::string native;
+    if (!brevant::platform::toNativePath(name, native)) {
+        say("Cannot open " + name + ": its drive is not mapped.");
+        return nullptr;
+    }
+    struct stat info;
+    if (stat(native.c_str(), &info) != 0) {
+        say("Cannot open " + name + ": the file does not exist.");
+        return nullptr;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        say("Cannot open " + name + ": it is not a file.");
+        return nullptr;
+    }
+    const bool readOnly = isReadOnly(name, native);
+
+    std::string typed = name;
+    notify([&typed](AcEditorReactor* pReactor) {
+        std::string copy = typed;
+        pReactor->beginDwgOpen(&copy[0]);
+    });
+    auto* pDb = new AcDbDatabase(false);
+    const Acad::ErrorStatus status = pDb->readDwgFile(name.c_str());
+    if (status != Acad::eOk) {
+        const char* reason = pDb->lastErrorText();
+        std::string text = reason != nullptr && *reason != 0 ? reason : acadErrorStatusText(status);
+        delete pDb;
+        say("Cannot open " + name + ": " + text);
+        return nullptr;
+    }
+    notify([pDb, &typed](AcEditorReactor* pReactor) {
+        std::string copy = typed;
+        pReactor->dwgFileOpened(pDb, &copy[0]);
+        pReactor->endDwgOpen(typed.c_str());
+    });
+    return addDocument(std::make_unique<Document>(pDb, name, true, readOnly));
+}
+
+AcApDocument* newDocument() {
+    const std::string name = "Drawing" + std::to_string(++g_iNewDrawings) + ".dwg";
+    return addDocument(std::make_unique<Document>(new AcDbDatabase(true), name, false, false));
+}
+
+bool saveDocument(AcApDocument* pDocument, const std::string& path) {
+    DocManager& manager = docManager();
+    Document* pDoc = manager.find(pDocument);
+    if (pDoc == nullptr) {
+        say("No drawing is open.");
+        return false;
+    }
+    std::string target;
+    if (path.empty()) {
+        if (!pDoc->isNamed()) {
+            say(std::string(pDoc->docTitle()) + " has not been saved yet: use SAVEAS <file>.");
+            return false;
+        }
+        if (pDoc->isReadOnly()) {
+            say(std::string(pDoc->fileName()) +
+                " is read-only: use SAVEAS <file> to save it under another name.");
+            return false;
+        }
+        target = pDoc->fileName();
+    } else {
+        target = fullName(path);
+        if (target.empty()) {
+            say("Cannot save to " + path + ": the name is not a valid path.");
+            return false;
+        }
+        if (!hasExtension(target)) {
+            target += ".dwg";
+        }
+        Document* pOther = manager.findByName(target);
+        if (pOther != nullptr && pOther != pDoc) {
+            say("Cannot save to " + target + ": that drawing is open.");
+            return false;
+        }
+    }
+
+    DocumentCommandScope command(pDoc);
+    AcDbDatabase* pDb = pDoc->database();
+    notify([pDb, &target](AcEditorReactor* pReactor) { pReactor->beginSave(pDb, target.c_str()); });
+    if (manager.find(pDoc) == nullptr) {
+        return false;
+    }
+    const Acad::ErrorStatus status = pDb->saveAs(target.c_str());
+    if (status != Acad::eOk) {
+        const char* reason = pDb->lastErrorText();
+        const std::string text =
+            reason != nullptr && *reason != 0 ? reason : acadErrorStatusText(status);
+        notify([pDb](AcEditorReactor* pReactor) { pReactor->abortSave(pDb); });
+        say("Cannot save " + target + ": " + text);
+        return false;
+    }
+    pDoc->rename(target);
+    notify(
+        [pDb, &target](AcEditorReactor* pReactor) { pReactor->saveComplete(pDb, target.c_str()); });
+    return true;
+}
+
+bool closeDocument(AcApDocument* pDocument) {
+    DocManager& manager = docManager();
+    Document* pDoc = manager.find(pDocument);
+    if (pDoc == nullptr) {
+        say("No drawing is open.");
+        return false;
+    }
+    AcDbDatabase* pDb = pDoc->database();
+    Document* pBefore = manager.current();
+    manager.makeCurrent(pDoc);
+    notify([pDb](AcEditorReactor* pReactor) { pReactor->beginClose(pDb); });
+    sendToModules(pDoc, AcRx::kUnloadDwgMsg);
+    manager.makeCurrent(pDoc);
+    notify([pDb](AcEditorReactor* pReactor) { pReactor->databaseToBeDestroyed(pDb); });
+    lisp::forgetDocument(pDoc);
+    std::unique_ptr<Document> closed = manager.take(pDoc);
+    if (pBefore != nullptr && pBefore != pDoc && manager.find(pBefore) != nullptr) {
+        manager.makeCurrent(pBefore);
+    }
+    return true;
+}
+
+void quit() {
+    if (g_bQuit) {
+        return;
+    }
+    notify([](AcEditorReactor* pReactor) {
+        pReactor->beginQuit();
+        pReactor->quitWillStart();
+    });
+    DocManager& manager = docManager();
+    while (manager.documentCount() > 0) {
+        Document* pDoc =
+            manager.current() != nullptr ? manager.current() : manager.documents().back();
+        closeDocument(pDoc);
+    }
+    unloadAllModules();
+    g_bQuit = true;
+}
+
+bool hasQuit() {
+    return g_bQuit;
+}
+
+void restartSession() {
+    quit();
+    g_bQuit = false;
+    g_iNewDrawings = 0;
+    resetVariables();
+}
+
+}  // namespace brevant::host

@@ -1,0 +1,139 @@
+// The simulated editor's own controls, which the editor's programming
+// interface does not have: the session and its command line, the transcript,
+// documents by file name, modules linked into the program, and LISP calls for
+// tests. The editor program and the tests use it; a module does not.
+//
+// Settings read by the editor (brevant/platform.h: the environment variable
+// BREVANT_<name> or the configuration file):
+//   TRANSCRIPT    a file (Windows or Linux path) to which everything printed on
+//                 the command line is appended, as the editor's log file.
+//   LISPDISPATCH  "direct" (the default): a LISP function bound with
+//                 acedRegFunc is called directly; "invoke": every LISP function
+//                 is reached through the invoke message to its module's entry
+//                 point, with acedGetFunCode giving its code.
+// The platform's settings apply as well (DRIVES, REGISTRY_DIR, CLOCK, ...).
+#pragma once
+
+#include "rxregsvc.h"
+
+#include <istream>
+#include <string>
+#include <vector>
+
+class AcApDocument;
+
+namespace brevant::host {
+
+// ---- Command-line output ----------------------------------------------------
+
+// Prints on the command line: to the standard output (unless turned off), into
+// the transcript, and into the TRANSCRIPT file when one is set. acutPrintf
+// prints through this.
+void print(const std::string& text);
+// Ends the current output line, unless nothing is printed on it yet.
+void endLine();
+// Everything printed since the start (or since clearTranscript).
+const std::string& transcript();
+void clearTranscript();
+// Tests turn the standard output off; the transcript records all the same.
+void setConsoleOutput(bool on);
+
+// ---- The session --------------------------------------------------------------
+
+// On the first start of the editor (values missing), writes the registry values
+// that an installation of the editor leaves:
+//   HKEY_LOCAL_MACHINE SOFTWARE\Autodesk\AutoCAD            "CurVer" = "R15.0"
+//   HKEY_LOCAL_MACHINE SOFTWARE\Autodesk\AutoCAD\R15.0      "CurVer" = "ACAD-1:409"
+//   HKEY_CURRENT_USER  Software\Autodesk\AutoCAD\R15.0\ACAD-1:409\Profiles
+//                      default value "<<Unnamed Profile>>", and that profile's key.
+// Values already there are left as they are. False (and the reason) when a
+// value could not be written.
+bool writeInstallationDefaults(std::string& error);
+
+// Runs one command line as a person types it, without prompt or echo: a
+// command (OPEN, NEW, SAVE, SAVEAS, CLOSE, QUIT, ARX, SETVAR, GETVAR, TYPE,
+// CLOCK, HELP) or a LISP expression. False when the command failed; the
+// reason has been printed.
+bool runCommand(const std::string& line);
+
+// Script mode: runs the lines of a script file, each echoed after the prompt
+// as "Command: <line>", skipping blank lines and comment lines (";" or "#"
+// first). Stops after QUIT. At the end of the script the session ends as by
+// QUIT. readable is false (and error says why) when the file cannot be read.
+struct ScriptOutcome {
+    bool readable = true;
+    std::string error;
+    std::vector<int> failedLines;  // line numbers in the file
+};
+ScriptOutcome runScript(const std::string& path);
+
+// Interactive mode: prompts "Command: " and runs each line read until QUIT or
+// the end of the input, which ends the session as QUIT does. With echoInput
+// (input that is no terminal) each line read is printed after the prompt.
+// Returns the number of lines that failed.
+int runInteractive(std::istream& in, bool echoInput);
+
+// QUIT: closes every drawing, then unloads every module, latest first.
+void quit();
+bool hasQuit();
+// Starts a fresh session after quit (tests): the next drawing is Drawing1.dwg.
+void restartSession();
+
+// Longest command line accepted, in characters.
+constexpr size_t kMaxLineLength = 1u << 20;
+
+// ---- Documents ------------------------------------------------------------------
+
+// OPEN: reads the drawing and makes it current; NULL when it cannot be read
+// (the reason is printed). A drawing already open becomes current again.
+AcApDocument* openDocument(const std::string& path);
+// NEW: a drawing named Drawing1.dwg, Drawing2.dwg, ... that was never saved.
+AcApDocument* newDocument();
+// SAVE (an empty path: under the document's own name) and SAVEAS.
+bool saveDocument(AcApDocument* pDoc, const std::string& path);
+// CLOSE, without saving.
+bool closeDocument(AcApDocument* pDoc);
+
+// ---- Modules --------------------------------------------------------------------
+
+// Loads a module whose entry point is linked into this program (tests of a
+// module): as AcRxDynamicLinker::loadModule does with a file, with no
+// interface version to check. ARX UNLOAD and QUIT unload it as any other.
+bool loadLinkedModule(const std::string& name, AcRxEntryPointFunc entryPoint, bool printit);
+
+// ---- LISP -------------------------------------------------------------------------
+
+// Evaluates a LISP line as typed at the command line, printing its results.
+// False when an error was printed.
+bool evaluateLisp(const std::string& line);
+
+// The LISP names the document knows, upper case and sorted.
+std::vector<std::string> lispNames(const AcApDocument* pDoc);
+
+// Runs a LISP handler as the interpreter calls it, for tests of handlers:
+//   LispCall call("2 \"x\"", 7);   // arguments as typed, function code
+//   LispDebugLevel();              // or call.run(LispDebugLevel)
+//   EXPECT_EQ(call.result(), "0");
+// While it lives, acedGetArgs gives the arguments and acedGetFunCode the code;
+// the result calls set its result. Arguments that cannot be read make valid()
+// false and the call has no arguments.
+class LispCall {
+public:
+    explicit LispCall(const std::string& arguments = "", int functionCode = 0);
+    ~LispCall();
+    LispCall(const LispCall&) = delete;
+    LispCall& operator=(const LispCall&) = delete;
+
+    bool valid() const { return m_bValid; }
+    int run(int (*handler)());
+    // The result as the interpreter prints it ("nil", "T", "42", "\"text\"");
+    // empty when no result was set or acedRetVoid was called.
+    std::string result() const;
+
+private:
+    struct State;
+    State* m_pState;
+    bool m_bValid;
+};
+
+}  // namespace brevant::host
