@@ -190,6 +190,9 @@ int CString::Collate(LPCSTR psz) const {
 }
 
 CString CString::Mid(int nFirst) const {
+    if (nFirst < 0) {
+        nFirst = 0;  // and m_nLength - nFirst cannot overflow
+    }
     return Mid(nFirst, m_nLength - nFirst);
 }
 

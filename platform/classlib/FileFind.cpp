@@ -82,6 +82,9 @@ CString CFileFind::GetFilePath() const {
 CString CFileFind::GetFileTitle() const {
     const CString sName = GetFileName();
     const int nDot = sName.ReverseFind('.');
+    if (sName == "." || sName == "..") {
+        return sName;
+    }
     return nDot <= 0 ? sName : sName.Left(nDot);
 }
 

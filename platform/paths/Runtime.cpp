@@ -102,7 +102,8 @@ std::string fullWindowsPath(const std::string& path) {
         return joinParts("\\\\" + all[0] + "\\" + all[1], parts, trailing);
     }
     if (path.size() >= 2 && isalpha((unsigned char)path[0]) && path[1] == ':') {
-        const std::string drive = path.substr(0, 2);
+        std::string drive = path.substr(0, 2);
+        drive[0] = (char)toupper((unsigned char)drive[0]);  // as the drive map shows drives
         std::string rest = path.substr(2);
         if (rest.empty() || !isSeparator(rest[0])) {
             const std::string current = currentWindowsDirectory();

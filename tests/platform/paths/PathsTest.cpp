@@ -143,6 +143,7 @@ TEST_F(PathMapTest, FullPathResolvesAgainstTheCurrentDirectory) {
         {"P:\\a\\..\\..\\b", "P:\\b"},
         {"P:\\a\\", "P:\\a\\"},
         {"P:sub", "P:\\work\\sub"},
+        {"p:\\Work", "P:\\Work"},
         {"Q:\\x\\..\\y", "Q:\\y"},
         {"\\\\srv\\jobs\\a\\..\\..\\b", "\\\\srv\\jobs\\b"},
         {".", "P:\\work"},
