@@ -8,6 +8,7 @@
 #include <cstring>
 #include <strings.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -69,8 +70,13 @@ bool readProfile(const std::string& windowsPath, std::vector<Section>& sections)
     if (!toNativePath(windowsPath, native)) {
         return false;
     }
-    const int fd = open(native.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = open(native.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
+        return false;
+    }
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
         return false;
     }
     std::string text;

@@ -133,6 +133,15 @@ HiveFile& refresh(const std::string& path, Root root) {
     if (file.loaded && file.identity == FileIdentity::of(st)) {
         return file;
     }
+    if (!S_ISREG(st.st_mode)) {
+        folders::report("Registry file \"" + path +
+                        "\" is not a file. It is taken as empty and left as it is.");
+        file.hive = Hive();
+        file.loaded = true;
+        file.identity = FileIdentity::of(st);
+        file.damaged = true;
+        return file;
+    }
 
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     std::string content;
