@@ -79,7 +79,11 @@ enum ErrorStatus {
     eHadMultipleReaders = 71,
     eIsWriteProtected = 72,
     eWasOpenForRead2 = 73,
+    eDuplicateRecord = 74,
+    eNotOpenForRead = 75,
 };
 }  // namespace Acad
 
+// The status's name, for example "eKeyNotFound"; "Unknown error status" for a
+// number that is no status.
 const char* acadErrorStatusText(Acad::ErrorStatus status);

@@ -1,0 +1,934 @@
+// The drawing database: loading a drawing file into records, saving it back,
+// and the database's own calls.
+#include "DbInternal.h"
+
+#include "acutmem.h"
+#include "dbapserv.h"
+#include "dbdict.h"
+#include "dbents.h"
+#include "dbsymtb.h"
+#include "dbxrecrd.h"
+
+#include <brevant/platform.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <set>
+#include <unistd.h>
+
+namespace brevant::db {
+
+extern const char kDefaultDrawing[];
+
+namespace {
+
+std::set<const AcDbDatabase*>& liveDatabases() {
+    static std::set<const AcDbDatabase*> s;
+    return s;
+}
+
+Kind entityKind(std::string_view type) {
+    if (type == "INSERT")
+        return Kind::Insert;
+    if (type == "ATTRIB")
+        return Kind::Attrib;
+    if (type == "ATTDEF")
+        return Kind::AttDef;
+    if (type == "TEXT")
+        return Kind::Text;
+    if (type == "SEQEND")
+        return Kind::SeqEnd;
+    if (type == "VERTEX")
+        return Kind::Vertex;
+    return Kind::Entity;
+}
+
+Kind objectKind(std::string_view type) {
+    if (type == "DICTIONARY" || type == "ACDBDICTIONARYWDFLT")
+        return Kind::Dictionary;
+    if (type == "XRECORD")
+        return Kind::Xrecord;
+    if (type == "DICTIONARYVAR")
+        return Kind::DictionaryVar;
+    return Kind::Object;
+}
+
+Sec sectionOf(std::string_view name) {
+    if (name == "HEADER")
+        return Sec::Header;
+    if (name == "CLASSES")
+        return Sec::Classes;
+    if (name == "TABLES")
+        return Sec::Tables;
+    if (name == "BLOCKS")
+        return Sec::Blocks;
+    if (name == "ENTITIES")
+        return Sec::Entities;
+    if (name == "OBJECTS")
+        return Sec::Objects;
+    return Sec::Other;
+}
+
+}  // namespace
+
+bool sameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (toupper((unsigned char)a[i]) != toupper((unsigned char)b[i]))
+            return false;
+    }
+    return true;
+}
+
+std::string upper(std::string_view s) {
+    std::string r(s);
+    for (char& c : r)
+        c = char(toupper((unsigned char)c));
+    return r;
+}
+
+char* copyText(std::string_view s) {
+    char* p = static_cast<char*>(malloc(s.size() + 1));
+    if (p != nullptr) {
+        memcpy(p, s.data(), s.size());
+        p[s.size()] = '\0';
+    }
+    return p;
+}
+
+bool isLiveDatabase(const AcDbDatabase* db) {
+    return db != nullptr && liveDatabases().count(db) != 0;
+}
+
+void registerDatabase(AcDbDatabase* db, bool live) {
+    if (live) {
+        liveDatabases().insert(db);
+    } else {
+        liveDatabases().erase(db);
+    }
+}
+
+AcDbDatabase::Impl* implOf(const AcDbObjectId& id) {
+    if (id.isNull() || !isLiveDatabase(id.database()))
+        return nullptr;
+    AcDbDatabase::Impl* impl = id.database()->impl();
+    return id.recordIndex() < impl->records.size() ? impl : nullptr;
+}
+
+}  // namespace brevant::db
+
+using namespace brevant::db;
+using brevant::dxf::OwnedTag;
+using brevant::dxf::TagRef;
+
+AcDbDatabase::Impl::~Impl() {
+    clear();
+}
+
+void AcDbDatabase::Impl::clear() {
+    for (Record& r : records) {
+        delete r.obj;
+        r.obj = nullptr;
+    }
+    records.clear();
+    tables.clear();
+    blocks.clear();
+    blockOfRecord.clear();
+    inserts.clear();
+    handles.clear();
+    head = tail = headerRecord = nod = entitiesEnd = objectsEnd = blocksEnd = eof = kNone;
+    sideDatabases.clear();
+}
+
+bool AcDbDatabase::Impl::load(std::vector<char>&& buffer, std::string& error) {
+    clear();
+    if (!file.parse(std::move(buffer), error)) {
+        return false;
+    }
+    lineEnding = file.lineEnding();
+    const auto& tags = file.tags();
+    if (tags.empty() || tags[0].code != 0) {
+        error = "line 1: a drawing file starts with group code 0, not " +
+                std::to_string(tags.empty() ? 0 : tags[0].code);
+        return false;
+    }
+    size_t zeroCount = 0;
+    for (const auto& t : tags)
+        zeroCount += t.code == 0;
+    records.reserve(zeroCount);
+
+    Sec section = Sec::None;
+    int currentTable = -1;
+    int currentBlock = -1;
+    auto fail = [&](uint32_t tagIndex, const std::string& what) {
+        error = "line " + std::to_string(brevant::dxf::TagFile::lineOf(tagIndex)) + ": " + what;
+        return false;
+    };
+    const uint32_t count = uint32_t(tags.size());
+    uint32_t i = 0;
+    while (i < count) {
+        Record r;
+        r.firstTag = i;
+        uint32_t j = i + 1;
+        while (j < count && tags[j].code != 0)
+            ++j;
+        r.numTags = j - i;
+        const uint32_t index = uint32_t(records.size());
+        std::string_view type = file.value(tags[i]);
+        bool wantHandle = true;
+        if (type == "SECTION") {
+            if (section != Sec::None)
+                return fail(i, "a section starts inside another section");
+            if (r.numTags < 2 || tags[i + 1].code != 2) {
+                return fail(i + 1, "a section without a name (group code 2)");
+            }
+            section = sectionOf(file.value(tags[i + 1]));
+            r.kind = Kind::Section;
+            r.section = section;
+            wantHandle = false;
+            if (section == Sec::Header)
+                headerRecord = index;
+        } else if (type == "ENDSEC") {
+            if (section == Sec::None)
+                return fail(i, "ENDSEC outside a section");
+            if (currentTable >= 0)
+                return fail(i, "the section ends inside a table (no ENDTAB)");
+            if (currentBlock >= 0)
+                return fail(i, "the section ends inside a block (no ENDBLK)");
+            r.kind = Kind::EndSec;
+            r.section = section;
+            if (section == Sec::Entities)
+                entitiesEnd = index;
+            if (section == Sec::Objects)
+                objectsEnd = index;
+            if (section == Sec::Blocks)
+                blocksEnd = index;
+            section = Sec::None;
+            wantHandle = false;
+        } else if (type == "EOF") {
+            if (section != Sec::None)
+                return fail(i, "the file ends inside a section (no ENDSEC)");
+            r.kind = Kind::Eof;
+            eof = index;
+            wantHandle = false;
+        } else if (section == Sec::None) {
+            return fail(i, "\"" + std::string(type.substr(0, 40)) + "\" outside a section");
+        } else if (section == Sec::Tables) {
+            r.section = section;
+            if (type == "TABLE") {
+                if (currentTable >= 0)
+                    return fail(i, "a table starts inside another table");
+                TableInfo t;
+                for (uint32_t k = i + 1; k < j; ++k) {
+                    if (tags[k].code == 2) {
+                        t.name = upper(file.value(tags[k]));
+                        break;
+                    }
+                }
+                t.head = index;
+                if (tables.size() >= 250)
+                    return fail(i, "too many tables");
+                currentTable = int(tables.size());
+                tables.push_back(std::move(t));
+                r.kind = Kind::Table;
+                r.table = uint8_t(currentTable);
+            } else if (type == "ENDTAB") {
+                if (currentTable < 0)
+                    return fail(i, "ENDTAB outside a table");
+                tables[size_t(currentTable)].end = index;
+                r.kind = Kind::EndTab;
+                r.table = uint8_t(currentTable);
+                currentTable = -1;
+                wantHandle = false;
+            } else {
+                if (currentTable < 0)
+                    return fail(i, "a table record outside a table");
+                r.kind = Kind::TableRecord;
+                r.table = uint8_t(currentTable);
+                tables[size_t(currentTable)].members.push_back(index);
+            }
+        } else if (section == Sec::Blocks) {
+            r.section = section;
+            if (type == "BLOCK") {
+                if (currentBlock >= 0)
+                    return fail(i, "a block starts inside another block");
+                BlockInfo b;
+                b.block = index;
+                currentBlock = int(blocks.size());
+                blocks.push_back(b);
+                r.kind = Kind::Block;
+            } else if (type == "ENDBLK") {
+                if (currentBlock < 0)
+                    return fail(i, "ENDBLK outside a block");
+                blocks[size_t(currentBlock)].endBlock = index;
+                currentBlock = -1;
+                r.kind = Kind::EndBlk;
+            } else {
+                if (currentBlock < 0)
+                    return fail(i, "an entity outside a block definition");
+                r.kind = entityKind(type);
+            }
+        } else if (section == Sec::Entities) {
+            r.section = section;
+            r.kind = entityKind(type);
+        } else if (section == Sec::Objects) {
+            r.section = section;
+            r.kind = objectKind(type);
+            if (nod == kNone && r.kind == Kind::Dictionary)
+                nod = index;
+        } else {
+            r.section = section;
+            r.kind = Kind::Other;
+            wantHandle = false;
+        }
+        if (wantHandle) {
+            const int handleCode = type == "DIMSTYLE" ? 105 : 5;
+            for (uint32_t k = i + 1; k < j; ++k) {
+                if (tags[k].code == handleCode) {
+                    uint64_t h = 0;
+                    if (brevant::dxf::parseHandle(file.value(tags[k]), h) && h != 0) {
+                        r.handle = h;
+                    }
+                    break;
+                }
+                if (tags[k].code == 1001)
+                    break;
+            }
+        }
+        r.prev = index == 0 ? kNone : index - 1;
+        r.next = j < count ? index + 1 : kNone;
+        records.push_back(r);
+        if (r.kind == Kind::Insert)
+            inserts.push_back(index);
+        i = j;
+    }
+    if (eof == kNone)
+        return fail(count - 1, "no EOF record");
+    head = 0;
+    tail = uint32_t(records.size() - 1);
+
+    // Handles must be unique: an object found twice is a damaged drawing.
+    handles.reserve(records.size());
+    for (uint32_t k = 0; k < records.size(); ++k) {
+        if (records[k].handle != 0)
+            handles.emplace_back(records[k].handle, k);
+    }
+    std::sort(handles.begin(), handles.end());
+    for (size_t k = 1; k < handles.size(); ++k) {
+        if (handles[k].first == handles[k - 1].first) {
+            uint32_t a = std::min(handles[k].second, handles[k - 1].second);
+            uint32_t b = std::max(handles[k].second, handles[k - 1].second);
+            return fail(records[b].firstTag,
+                        "handle " + brevant::dxf::formatHandle(handles[k].first) +
+                            " is used twice (also by the record on line " +
+                            std::to_string(brevant::dxf::TagFile::lineOf(records[a].firstTag)) +
+                            ")");
+        }
+    }
+    handseed = handles.empty() ? 1 : handles.back().first + 1;
+    uint64_t fileSeed = 0;
+    if (brevant::dxf::parseHandle(headerValue("$HANDSEED"), fileSeed) && fileSeed > handseed) {
+        handseed = fileSeed;
+    }
+    version = std::string(headerValue("$ACADVER"));
+
+    // Block table records: the BLOCK_RECORD table (release 13 on) names every
+    // block; its BLOCK and ENDBLK are matched by owner handle, else by name.
+    int brTable = tableIndex("BLOCK_RECORD");
+    std::vector<BlockInfo> defs = std::move(blocks);
+    blocks.clear();
+    if (brTable >= 0) {
+        for (uint32_t m : tables[size_t(brTable)].members) {
+            BlockInfo b;
+            b.blockRecord = m;
+            blocks.push_back(b);
+        }
+        for (BlockInfo& d : defs) {
+            int match = -1;
+            uint64_t owner = 0;
+            std::string_view ownerText = valueOf(d.block, 330);
+            if (!ownerText.empty() && brevant::dxf::parseHandle(ownerText, owner)) {
+                uint32_t o = findHandle(owner);
+                for (size_t k = 0; k < blocks.size() && o != kNone; ++k) {
+                    if (blocks[k].blockRecord == o && blocks[k].block == kNone)
+                        match = int(k);
+                }
+            }
+            if (match < 0) {
+                std::string_view name = valueOf(d.block, 2);
+                for (size_t k = 0; k < blocks.size(); ++k) {
+                    if (blocks[k].block == kNone &&
+                        sameName(recordName(blocks[k].blockRecord), name)) {
+                        match = int(k);
+                        break;
+                    }
+                }
+            }
+            if (match >= 0) {
+                blocks[size_t(match)].block = d.block;
+                blocks[size_t(match)].endBlock = d.endBlock;
+            } else {
+                blocks.push_back(d);  // a block without table record: listed all the same
+            }
+        }
+    } else {
+        blocks = std::move(defs);
+    }
+    for (uint32_t k = 0; k < blocks.size(); ++k) {
+        if (blocks[k].blockRecord != kNone)
+            blockOfRecord[blocks[k].blockRecord] = k;
+        if (blocks[k].block != kNone)
+            blockOfRecord[blocks[k].block] = k;
+    }
+    modified = false;
+    return true;
+}
+
+void AcDbDatabase::Impl::tagsOf(uint32_t index, std::vector<TagRef>& out) const {
+    out.clear();
+    const Record& r = records[index];
+    if (r.obj != nullptr) {
+        for (const OwnedTag& t : r.obj->hostData()->tags)
+            out.push_back(TagRef{t.code, t.value});
+        return;
+    }
+    const auto& tags = file.tags();
+    for (uint32_t k = r.firstTag; k < r.firstTag + r.numTags; ++k) {
+        out.push_back(TagRef{tags[k].code, file.value(tags[k])});
+    }
+}
+
+std::string_view AcDbDatabase::Impl::recordType(uint32_t index) const {
+    const Record& r = records[index];
+    if (r.obj != nullptr) {
+        const auto& t = r.obj->hostData()->tags;
+        return t.empty() ? std::string_view() : std::string_view(t[0].value);
+    }
+    return file.value(file.tags()[r.firstTag]);
+}
+
+std::string_view AcDbDatabase::Impl::valueOf(uint32_t index, int code) const {
+    if (index == kNone)
+        return {};
+    const Record& r = records[index];
+    if (r.obj != nullptr)
+        return r.obj->hostData()->get(code);
+    const auto& tags = file.tags();
+    bool inGroup = false;
+    for (uint32_t k = r.firstTag + 1; k < r.firstTag + r.numTags; ++k) {
+        const int c = tags[k].code;
+        if (c == 1001 || c == 101)
+            break;
+        if (c == 102) {
+            std::string_view v = file.value(tags[k]);
+            inGroup = !v.empty() && v[0] == '{';
+            continue;
+        }
+        if (!inGroup && c == code)
+            return file.value(tags[k]);
+    }
+    return {};
+}
+
+uint32_t AcDbDatabase::Impl::findHandle(uint64_t handle) const {
+    auto it = std::lower_bound(handles.begin(), handles.end(), std::make_pair(handle, uint32_t(0)));
+    return (it != handles.end() && it->first == handle) ? it->second : kNone;
+}
+
+uint64_t AcDbDatabase::Impl::nextHandle() {
+    return handseed++;
+}
+
+uint32_t AcDbDatabase::Impl::addRecord(AcDbObject* obj, Kind kind, Sec sec, uint32_t before) {
+    const uint32_t index = uint32_t(records.size());
+    Record r;
+    r.kind = kind;
+    r.section = sec;
+    r.flags = kNew;
+    r.obj = obj;
+    ObjectData* d = obj->hostData();
+    d->db = self;
+    d->index = index;
+    d->isNew = true;
+    if (kind != Kind::Other && kind != Kind::Section && kind != Kind::EndSec) {
+        r.handle = nextHandle();
+        d->setHandle(r.handle);
+        handles.emplace_back(r.handle, index);
+    }
+    // Link before `before` (at the end when there is none).
+    if (before == kNone) {
+        r.prev = tail;
+        r.next = kNone;
+    } else {
+        r.prev = records[before].prev;
+        r.next = before;
+    }
+    records.push_back(r);
+    if (records[index].prev != kNone) {
+        records[records[index].prev].next = index;
+    } else {
+        head = index;
+    }
+    if (records[index].next != kNone) {
+        records[records[index].next].prev = index;
+    } else {
+        tail = index;
+    }
+    if (kind == Kind::Insert)
+        inserts.push_back(index);
+    modified = true;
+    return index;
+}
+
+int AcDbDatabase::Impl::tableIndex(std::string_view name) const {
+    for (size_t k = 0; k < tables.size(); ++k) {
+        if (tables[k].name == name)
+            return int(k);
+    }
+    return -1;
+}
+
+std::string AcDbDatabase::Impl::recordName(uint32_t index) const {
+    return std::string(valueOf(index, 2));
+}
+
+uint32_t AcDbDatabase::Impl::tableRecordByName(int table, std::string_view name,
+                                               bool includeErased) const {
+    if (table < 0)
+        return kNone;
+    for (uint32_t m : tables[size_t(table)].members) {
+        if ((includeErased || !isErased(m)) && sameName(valueOf(m, 2), name))
+            return m;
+    }
+    return kNone;
+}
+
+const BlockInfo* AcDbDatabase::Impl::blockOf(uint32_t index) const {
+    auto it = blockOfRecord.find(index);
+    return it == blockOfRecord.end() ? nullptr : &blocks[it->second];
+}
+
+std::string AcDbDatabase::Impl::blockName(const BlockInfo& b) const {
+    return recordName(b.primary());
+}
+
+int AcDbDatabase::Impl::blockFlags(const BlockInfo& b) const {
+    int64_t flags = 0;
+    if (b.block != kNone)
+        brevant::dxf::parseInt(valueOf(b.block, 70), flags);
+    return int(flags);
+}
+
+int AcDbDatabase::Impl::blockIndexByName(std::string_view name) const {
+    for (size_t k = 0; k < blocks.size(); ++k) {
+        if (!isErased(blocks[k].primary()) && sameName(blockName(blocks[k]), name))
+            return int(k);
+    }
+    return -1;
+}
+
+uint32_t AcDbDatabase::Impl::modelSpace() const {
+    for (const BlockInfo& b : blocks) {
+        std::string n = blockName(b);
+        if (sameName(n, "*Model_Space") || sameName(n, "$MODEL_SPACE"))
+            return b.primary();
+    }
+    return kNone;
+}
+
+uint32_t AcDbDatabase::Impl::paperSpace() const {
+    for (const BlockInfo& b : blocks) {
+        std::string n = blockName(b);
+        if (sameName(n, "*Paper_Space") || sameName(n, "$PAPER_SPACE"))
+            return b.primary();
+    }
+    return kNone;
+}
+
+std::string_view AcDbDatabase::Impl::headerValue(std::string_view name) const {
+    if (headerRecord == kNone)
+        return {};
+    std::vector<TagRef> tags;
+    tagsOf(headerRecord, tags);
+    for (size_t k = 0; k + 1 < tags.size(); ++k) {
+        if (tags[k].code == 9 && tags[k].value == name) {
+            // Values are views into the file or the header object: both outlive this call.
+            return tags[k + 1].value;
+        }
+    }
+    return {};
+}
+
+void AcDbDatabase::Impl::setHeaderValue(std::string_view name, int code, std::string_view value) {
+    if (headerRecord == kNone)
+        return;
+    AcDbObject* obj = materialize(headerRecord);
+    auto& tags = obj->hostData()->tags;
+    for (size_t k = 0; k + 1 < tags.size(); ++k) {
+        if (tags[k].code == 9 && tags[k].value == name) {
+            tags[k + 1].value = std::string(value);
+            return;
+        }
+    }
+    tags.push_back(OwnedTag{9, std::string(name)});
+    tags.push_back(OwnedTag{int16_t(code), std::string(value)});
+}
+
+bool AcDbDatabase::Impl::write(std::FILE* f, std::string& error) {
+    brevant::dxf::TagWriter w(f, lineEnding.c_str());
+    const auto& tags = file.tags();
+    for (uint32_t i = head; i != kNone && w.ok(); i = records[i].next) {
+        const Record& r = records[i];
+        if (r.flags & (kErased | kVirtual))
+            continue;
+        if (r.obj != nullptr) {
+            for (const OwnedTag& t : r.obj->hostData()->tags)
+                w.write(t.code, t.value);
+        } else {
+            for (uint32_t k = r.firstTag; k < r.firstTag + r.numTags; ++k) {
+                w.write(tags[k].code, file.value(tags[k]));
+            }
+        }
+    }
+    if (!w.flush()) {
+        error = w.error() == 112 ? "the disk is full" : "the file could not be written";
+        return false;
+    }
+    return true;
+}
+
+// The editor's database calls.
+
+AcDbDatabase::AcDbDatabase(bool buildDefaultDrawing, bool /*noDocument*/) : m_pImpl(new Impl) {
+    m_pImpl->self = this;
+    registerDatabase(this, true);
+    if (buildDefaultDrawing) {
+        std::vector<char> text(kDefaultDrawing, kDefaultDrawing + strlen(kDefaultDrawing));
+        std::string error;
+        m_pImpl->load(std::move(text), error);
+        m_pImpl->lineEnding = "\r\n";
+    }
+}
+
+AcDbDatabase::~AcDbDatabase() {
+    if (acdbHostApplicationServices()->workingDatabase() == this) {
+        acdbHostApplicationServices()->setWorkingDatabase(nullptr);
+    }
+    registerDatabase(this, false);
+    delete m_pImpl;
+}
+
+const char* AcDbDatabase::className() const {
+    return "AcDbDatabase";
+}
+
+Acad::ErrorStatus AcDbDatabase::readDwgFile(const char* fileName) {
+    if (fileName == nullptr || *fileName == '\0') {
+        m_pImpl->lastError = "no file name given";
+        return Acad::eInvalidInput;
+    }
+    std::string native;
+    if (!brevant::platform::toNativePath(fileName, native)) {
+        m_pImpl->lastError = std::string(fileName) + ": the drive is not known";
+        return Acad::eFileNotFound;
+    }
+    std::FILE* f = std::fopen(native.c_str(), "rb");
+    if (f == nullptr) {
+        m_pImpl->lastError = std::string(fileName) + ": " +
+                             (errno == ENOENT ? "no such file" : "the file cannot be opened");
+        return errno == ENOENT ? Acad::eFileNotFound : Acad::eCannotOpenFile;
+    }
+    std::vector<char> buffer;
+    char chunk[1 << 16];
+    size_t n;
+    std::fseek(f, 0, SEEK_END);
+    long size = std::ftell(f);
+    std::fseek(f, 0, SEEK_SET);
+    if (size > 0xFFFFFFF0L) {
+        std::fclose(f);
+        m_pImpl->lastError = std::string(fileName) + ": the file is larger than 4 GB";
+        return Acad::eDwgNotRecognized;
+    }
+    if (size > 0)
+        buffer.reserve(size_t(size));
+    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) {
+        buffer.insert(buffer.end(), chunk, chunk + n);
+    }
+    const bool readError = std::ferror(f) != 0;
+    std::fclose(f);
+    if (readError) {
+        m_pImpl->lastError = std::string(fileName) + ": the file cannot be read";
+        return Acad::eFileAccessErr;
+    }
+    if (buffer.size() >= 6 && memcmp(buffer.data(), "AC10", 4) == 0) {
+        m_pImpl->lastError = std::string(fileName) + ": not a DXF drawing (a binary " +
+                             std::string(buffer.data(), 6) + " drawing file)";
+        return Acad::eDwgNotRecognized;
+    }
+    auto fresh = std::make_unique<Impl>();
+    fresh->self = this;
+    std::string error;
+    if (!fresh->load(std::move(buffer), error)) {
+        m_pImpl->lastError = std::string(fileName) + ", " + error;
+        return Acad::eBadDxfSequence;
+    }
+    fresh->fileName = fileName;
+    fresh->originalFileName = fileName;
+    fresh->hasFileName = true;
+    Impl* old = m_pImpl;
+    m_pImpl = fresh.release();
+    delete old;
+    if (m_pImpl->resolveXrefs)
+        m_pImpl->resolveAllXrefs();
+    m_pImpl->modified = false;
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbDatabase::saveAs(const char* fileName) {
+    if (fileName == nullptr || *fileName == '\0') {
+        m_pImpl->lastError = "no file name given";
+        return Acad::eInvalidInput;
+    }
+    std::string native;
+    if (!brevant::platform::toNativePath(fileName, native)) {
+        m_pImpl->lastError = std::string(fileName) + ": the drive is not known";
+        return Acad::eInvalidFileName;
+    }
+    // $HANDSEED: above every handle, new ones included.
+    uint64_t fileSeed = 0;
+    brevant::dxf::parseHandle(m_pImpl->headerValue("$HANDSEED"), fileSeed);
+    if (fileSeed != m_pImpl->handseed && m_pImpl->headerRecord != kNone) {
+        m_pImpl->setHeaderValue("$HANDSEED", 5, brevant::dxf::formatHandle(m_pImpl->handseed));
+    }
+    std::string temp = native + ".saving-" + std::to_string(getpid());
+    unsigned long err = 0;
+    if (brevant::platform::shouldFail(brevant::platform::Operation::FileCreate, err)) {
+        m_pImpl->lastError = std::string(fileName) + ": the file cannot be created";
+        return Acad::eFileWriteError;
+    }
+    std::FILE* f = std::fopen(temp.c_str(), "wb");
+    if (f == nullptr) {
+        m_pImpl->lastError =
+            std::string(fileName) + ": the file cannot be created (" + strerror(errno) + ")";
+        return errno == EACCES || errno == EROFS ? Acad::eFileAccessErr : Acad::eFileWriteError;
+    }
+    std::string error;
+    bool ok = m_pImpl->write(f, error);
+    if (std::fclose(f) != 0 && ok) {
+        ok = false;
+        error = "the file could not be written";
+    }
+    if (ok && brevant::platform::shouldFail(brevant::platform::Operation::Rename, err)) {
+        ok = false;
+        error = "the file could not be renamed into place";
+    }
+    if (ok && std::rename(temp.c_str(), native.c_str()) != 0) {
+        ok = false;
+        error = std::string("the file could not be renamed into place (") + strerror(errno) + ")";
+    }
+    if (!ok) {
+        std::remove(temp.c_str());
+        m_pImpl->lastError = std::string(fileName) + ": " + error;
+        return error == "the disk is full" ? Acad::eDiskFull : Acad::eFileWriteError;
+    }
+    m_pImpl->fileName = fileName;
+    if (!m_pImpl->hasFileName)
+        m_pImpl->originalFileName = fileName;
+    m_pImpl->hasFileName = true;
+    m_pImpl->modified = false;
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbDatabase::getFilename(const char*& pOutput) const {
+    pOutput = m_pImpl->fileName.c_str();
+    return m_pImpl->hasFileName ? Acad::eOk : Acad::eNoFileName;
+}
+
+const char* AcDbDatabase::originalFileName() const {
+    return m_pImpl->originalFileName.c_str();
+}
+
+const char* AcDbDatabase::lastErrorText() const {
+    return m_pImpl->lastError.c_str();
+}
+
+const char* AcDbDatabase::dxfVersion() const {
+    return m_pImpl->version.c_str();
+}
+
+bool AcDbDatabase::isModified() const {
+    return m_pImpl->modified;
+}
+
+AcDbHandle AcDbDatabase::handseed() const {
+    return AcDbHandle(Adesk::UInt64(m_pImpl->handseed));
+}
+
+Acad::ErrorStatus AcDbDatabase::getAcDbObjectId(AcDbObjectId& retId, bool /*createIfNotFound*/,
+                                                const AcDbHandle& objHandle, Adesk::UInt32) {
+    retId = AcDbObjectId::kNull;
+    uint32_t index = m_pImpl->findHandle(objHandle.value());
+    if (index == kNone)
+        return Acad::eUnknownHandle;
+    retId = m_pImpl->idOf(index);
+    return Acad::eOk;
+}
+
+// Open objects.
+
+AcDbObject* AcDbDatabase::Impl::materialize(uint32_t index) {
+    Record& r = records[index];
+    if (r.obj != nullptr)
+        return r.obj;
+    AcDbObject* obj = nullptr;
+    const BlockInfo* block = blockOf(index);
+    if (block != nullptr && block->primary() == index) {
+        obj = new AcDbBlockTableRecord;
+    } else {
+        switch (r.kind) {
+            case Kind::Table: {
+                const std::string& name = tables[r.table].name;
+                if (name == "BLOCK_RECORD")
+                    obj = new AcDbBlockTable;
+                else if (name == "LAYER")
+                    obj = new AcDbLayerTable;
+                else if (name == "APPID")
+                    obj = new AcDbRegAppTable;
+                else if (name == "STYLE")
+                    obj = new AcDbTextStyleTable;
+                else
+                    obj = new AcDbOtherTable;
+                break;
+            }
+            case Kind::TableRecord: {
+                const std::string& name = tables[r.table].name;
+                if (name == "LAYER")
+                    obj = new AcDbLayerTableRecord;
+                else if (name == "APPID")
+                    obj = new AcDbRegAppTableRecord;
+                else if (name == "STYLE")
+                    obj = new AcDbTextStyleTableRecord;
+                else
+                    obj = new AcDbOtherTableRecord;
+                break;
+            }
+            case Kind::Insert:
+                obj = new AcDbBlockReference;
+                break;
+            case Kind::Attrib:
+                obj = new AcDbAttribute;
+                break;
+            case Kind::AttDef:
+                obj = new AcDbAttributeDefinition;
+                break;
+            case Kind::Text:
+                obj = new AcDbText;
+                break;
+            case Kind::Block:
+            case Kind::EndBlk:
+            case Kind::SeqEnd:
+            case Kind::Vertex:
+            case Kind::Entity:
+                obj = new AcDbEntity;
+                break;
+            case Kind::Dictionary:
+                obj = new AcDbDictionary;
+                break;
+            case Kind::Xrecord:
+                obj = new AcDbXrecord;
+                break;
+            default:
+                obj = new AcDbObject;
+                break;
+        }
+    }
+    ObjectData* d = obj->hostData();
+    d->tags.clear();
+    std::vector<TagRef> tags;
+    tagsOf(index, tags);
+    d->tags.reserve(tags.size());
+    for (const TagRef& t : tags)
+        d->tags.push_back(OwnedTag{t.code, std::string(t.value)});
+    d->db = self;
+    d->index = index;
+    d->isNew = false;
+    d->writer = false;
+    d->readers = 0;
+    r.obj = obj;
+    return obj;
+}
+
+Acad::ErrorStatus AcDbDatabase::Impl::open(AcDbObject*& obj, uint32_t index, AcDb::OpenMode mode,
+                                           bool openErased) {
+    obj = nullptr;
+    if (index >= records.size())
+        return Acad::eInvalidInput;
+    const Record& r = records[index];
+    switch (r.kind) {
+        case Kind::Other:
+        case Kind::Section:
+        case Kind::EndSec:
+        case Kind::EndTab:
+        case Kind::Eof:
+            return Acad::eNotApplicable;
+        default:
+            break;
+    }
+    if ((r.flags & kErased) && !openErased)
+        return Acad::eWasErased;
+    AcDbObject* o = materialize(index);
+    ObjectData* d = o->hostData();
+    if (d->writer)
+        return Acad::eWasOpenForWrite;
+    if (mode == AcDb::kForWrite) {
+        if (d->readers > 0)
+            return Acad::eWasOpenForRead;
+        d->writer = true;
+        modified = true;
+    } else if (mode == AcDb::kForRead || mode == AcDb::kForNotify) {
+        if (d->readers >= 256)
+            return Acad::eHadMultipleReaders;
+        ++d->readers;
+    } else {
+        return Acad::eInvalidOpenState;
+    }
+    obj = o;
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus acdbOpenAcDbObject(AcDbObject*& pObj, AcDbObjectId id, AcDb::OpenMode mode,
+                                     bool openErasedObject) {
+    pObj = nullptr;
+    if (id.isNull())
+        return Acad::eNullObjectId;
+    AcDbDatabase::Impl* impl = implOf(id);
+    if (impl == nullptr)
+        return Acad::eNoDatabase;
+    return impl->open(pObj, id.recordIndex(), mode, openErasedObject);
+}
+
+Acad::ErrorStatus acdbOpenAcDbEntity(AcDbEntity*& pEnt, AcDbObjectId id, AcDb::OpenMode mode,
+                                     bool openErasedEntity) {
+    pEnt = nullptr;
+    if (id.isNull())
+        return Acad::eNullObjectId;
+    AcDbDatabase::Impl* impl = implOf(id);
+    if (impl == nullptr)
+        return Acad::eNoDatabase;
+    const Kind k = impl->records[id.recordIndex()].kind;
+    const BlockInfo* b = impl->blockOf(id.recordIndex());
+    const bool entity = (k == Kind::Insert || k == Kind::Attrib || k == Kind::AttDef ||
+                         k == Kind::Text || k == Kind::SeqEnd || k == Kind::Vertex ||
+                         k == Kind::Entity || k == Kind::Block || k == Kind::EndBlk) &&
+                        !(b != nullptr && b->primary() == id.recordIndex());
+    if (!entity)
+        return Acad::eNotAnEntity;
+    AcDbObject* obj = nullptr;
+    Acad::ErrorStatus es = impl->open(obj, id.recordIndex(), mode, openErasedEntity);
+    if (es != Acad::eOk)
+        return es;
+    pEnt = AcDbEntity::cast(obj);
+    return Acad::eOk;
+}

@@ -1,0 +1,323 @@
+// External references: finding the referenced drawing, its status, and the
+// layers and blocks a resolved reference brings into the drawing.
+#include "DbInternal.h"
+
+#include "acedxref.h"
+#include "acutmem.h"
+#include "dbapserv.h"
+#include "dbsymtb.h"
+#include "hostdb.h"
+
+#include <brevant/platform.h>
+#include <win/registry.h>
+
+#include <sys/stat.h>
+
+using namespace brevant::db;
+using brevant::dxf::OwnedTag;
+using brevant::dxf::TagRef;
+
+namespace {
+
+brevant::host::SideDatabaseHook g_sideHook = nullptr;
+
+const char kUnloadedMark[] = "XREF_UNLOADED";
+
+bool regString(HKEY root, const std::string& key, const char* value, std::string& out) {
+    HKEY hKey = nullptr;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &hKey) != 0)
+        return false;
+    char buffer[4096];
+    DWORD size = sizeof buffer - 1;
+    DWORD type = 0;
+    LONG rc =
+        RegQueryValueExA(hKey, value, nullptr, &type, reinterpret_cast<LPBYTE>(buffer), &size);
+    RegCloseKey(hKey);
+    if (rc != 0 || (type != REG_SZ && type != REG_EXPAND_SZ))
+        return false;
+    buffer[size < sizeof buffer ? size : sizeof buffer - 1] = '\0';
+    out = buffer;
+    return true;
+}
+
+// The reference search path of a project in the current profile; empty when
+// any step of the way is missing.
+std::string projectSearchPath(const std::string& project) {
+    if (project.empty())
+        return {};
+    std::string version, product, profile, path;
+    const std::string base = "SOFTWARE\\Autodesk\\AutoCAD";
+    if (!regString(HKEY_LOCAL_MACHINE, base, "CurVer", version))
+        return {};
+    if (!regString(HKEY_LOCAL_MACHINE, base + "\\" + version, "CurVer", product))
+        return {};
+    const std::string profiles =
+        "Software\\Autodesk\\AutoCAD\\" + version + "\\" + product + "\\Profiles";
+    if (!regString(HKEY_CURRENT_USER, profiles, nullptr, profile))
+        return {};
+    if (!regString(HKEY_CURRENT_USER, profiles + "\\" + profile + "\\Project Settings\\" + project,
+                   "RefSearchPath", path)) {
+        return {};
+    }
+    return path;
+}
+
+bool fileExists(const std::string& windowsPath) {
+    std::string native;
+    struct stat st;
+    return brevant::platform::toNativePath(windowsPath, native) && stat(native.c_str(), &st) == 0 &&
+           S_ISREG(st.st_mode);
+}
+
+std::string folderOf(const std::string& path) {
+    size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string fileNameOf(const std::string& path) {
+    size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool isAbsolute(const std::string& path) {
+    return (path.size() >= 2 && path[1] == ':') ||
+           (!path.empty() && (path[0] == '\\' || path[0] == '/'));
+}
+
+std::string joinPath(std::string folder, const std::string& name) {
+    if (!folder.empty() && folder.back() != '\\' && folder.back() != '/')
+        folder += '\\';
+    return folder + name;
+}
+
+}  // namespace
+
+brevant::host::SideDatabaseHook brevant::host::setSideDatabaseHook(SideDatabaseHook hook) {
+    SideDatabaseHook old = g_sideHook;
+    g_sideHook = hook;
+    return old;
+}
+
+bool AcDbDatabase::Impl::xrefReferenced(const BlockInfo& b) const {
+    const std::string name = blockName(b);
+    for (uint32_t i : inserts) {
+        if (!isErased(i) && sameName(valueOf(i, 2), name))
+            return true;
+    }
+    return false;
+}
+
+bool AcDbDatabase::Impl::xrefUnloadedMark(const BlockInfo& b) const {
+    if (b.block == kNone)
+        return false;
+    std::vector<TagRef> tags;
+    tagsOf(b.block, tags);
+    bool acad = false;
+    for (const TagRef& t : tags) {
+        if (t.code == 1001)
+            acad = sameName(t.value, "ACAD");
+        if (acad && t.code == 1000 && t.value == kUnloadedMark)
+            return true;
+    }
+    return false;
+}
+
+void AcDbDatabase::Impl::resolveAllXrefs() {
+    for (size_t k = 0; k < blocks.size(); ++k) {
+        if (blockFlags(blocks[k]) & 4)
+            resolveXref(blocks[k]);
+    }
+}
+
+void AcDbDatabase::Impl::resolveXref(BlockInfo& b) {
+    // Copy what is needed first: adding records may move the block list.
+    const uint32_t primary = b.primary();
+    auto setStatus = [this, primary](AcDb::XrefStatus s) {
+        auto it = blockOfRecord.find(primary);
+        if (it != blockOfRecord.end())
+            blocks[it->second].status = s;
+    };
+    if (!xrefReferenced(b)) {
+        setStatus(AcDb::kXrfUnreferenced);
+        return;
+    }
+    if (xrefUnloadedMark(b)) {
+        setStatus(AcDb::kXrfUnloaded);
+        return;
+    }
+    const std::string refName = blockName(b);
+    const std::string stored(valueOf(b.block, 1));
+    // Where the drawing is looked for: the path as stored, then the drawing's
+    // folder, then the reference search path of the drawing's project.
+    std::vector<std::string> candidates;
+    const std::string folder = hasFileName ? folderOf(fileName) : std::string();
+    if (!stored.empty()) {
+        if (isAbsolute(stored)) {
+            candidates.push_back(stored);
+        } else if (!folder.empty()) {
+            candidates.push_back(joinPath(folder, stored));
+        }
+        if (!folder.empty())
+            candidates.push_back(joinPath(folder, fileNameOf(stored)));
+        char* project = nullptr;
+        self->getProjectName(project);
+        std::string searchPath = projectSearchPath(project ? project : "");
+        acutDelString(project);
+        size_t start = 0;
+        while (start <= searchPath.size()) {
+            size_t semi = searchPath.find(';', start);
+            std::string dir = searchPath.substr(
+                start, semi == std::string::npos ? std::string::npos : semi - start);
+            if (!dir.empty())
+                candidates.push_back(joinPath(dir, fileNameOf(stored)));
+            if (semi == std::string::npos)
+                break;
+            start = semi + 1;
+        }
+    }
+    std::string found;
+    for (const std::string& c : candidates) {
+        if (fileExists(c)) {
+            found = c;
+            break;
+        }
+    }
+    if (found.empty()) {
+        setStatus(AcDb::kXrfFileNotFound);
+        return;
+    }
+    // The referenced drawing is read into a side database; its own references
+    // are not followed, so a drawing that refers to itself cannot loop.
+    auto side = std::make_unique<AcDbDatabase>(false);
+    side->impl()->resolveXrefs = false;
+    if (side->readDwgFile(found.c_str()) != Acad::eOk) {
+        setStatus(AcDb::kXrfUnresolved);
+        return;
+    }
+    if (g_sideHook != nullptr)
+        g_sideHook(side.get(), found.c_str(), brevant::host::SideDatabaseEvent::Read);
+    AcDbDatabase::Impl* s = side->impl();
+
+    // Layers of the referenced drawing, named "<reference>|<layer>".
+    AcDbLayerTable* pLayers = nullptr;
+    int sideLayers = s->tableIndex("LAYER");
+    if (sideLayers >= 0 && self->getLayerTable(pLayers, AcDb::kForWrite) == Acad::eOk) {
+        for (uint32_t m : s->tables[size_t(sideLayers)].members) {
+            const std::string name = s->recordName(m);
+            if (s->isErased(m) || name.empty() || name == "0" ||
+                name.find('|') != std::string::npos) {
+                continue;
+            }
+            const std::string dependent = refName + "|" + name;
+            if (pLayers->has(dependent.c_str()))
+                continue;
+            auto* rec = new AcDbLayerTableRecord;
+            ObjectData* d = rec->hostData();
+            d->set(2, dependent);
+            d->set(70, "48");
+            d->set(62, std::string(s->valueOf(m, 62).empty() ? "7" : s->valueOf(m, 62)));
+            if (pLayers->add(rec) == Acad::eOk) {
+                rec->close();
+            } else {
+                delete rec;
+            }
+        }
+        pLayers->close();
+    }
+    // Blocks of the referenced drawing, named "<reference>|<block>".
+    AcDbBlockTable* pBlocks = nullptr;
+    if (tableIndex("BLOCK_RECORD") >= 0 &&
+        self->getBlockTable(pBlocks, AcDb::kForWrite) == Acad::eOk) {
+        std::vector<std::string> names;
+        for (const BlockInfo& sb : s->blocks) {
+            const std::string name = s->blockName(sb);
+            if (s->isErased(sb.primary()) || name.empty() || name[0] == '*' || name[0] == '$' ||
+                (s->blockFlags(sb) & (1 | 4 | 16)) || name.find('|') != std::string::npos) {
+                continue;
+            }
+            names.push_back(name);
+        }
+        for (const std::string& name : names) {
+            const std::string dependent = refName + "|" + name;
+            if (pBlocks->has(dependent.c_str()))
+                continue;
+            auto* rec = new AcDbBlockTableRecord;
+            rec->hostData()->set(2, dependent);
+            AcDbObjectId id;
+            if (pBlocks->add(id, rec) == Acad::eOk) {
+                const BlockInfo* nb = blockOf(id.recordIndex());
+                if (nb != nullptr && nb->block != kNone) {
+                    materialize(nb->block)->hostData()->set(70, "48");
+                }
+                rec->close();
+            } else {
+                delete rec;
+            }
+        }
+        pBlocks->close();
+    }
+    setStatus(AcDb::kXrfResolved);
+    if (g_sideHook != nullptr) {
+        g_sideHook(side.get(), found.c_str(), brevant::host::SideDatabaseEvent::ToBeDestroyed);
+    }
+}
+
+Acad::ErrorStatus acedXrefReload(const AcDbObjectIdArray& XrefBTRids, bool /*bQuiet*/,
+                                 AcDbDatabase* pHostDb) {
+    AcDbDatabase* db =
+        pHostDb != nullptr ? pHostDb : acdbHostApplicationServices()->workingDatabase();
+    if (!isLiveDatabase(db))
+        return XrefBTRids.isEmpty() ? Acad::eOk : Acad::eNoDatabase;
+    AcDbDatabase::Impl* impl = db->impl();
+    Acad::ErrorStatus result = Acad::eOk;
+    for (const AcDbObjectId& id : XrefBTRids) {
+        const BlockInfo* b = id.database() == db ? impl->blockOf(id.recordIndex()) : nullptr;
+        if (b == nullptr || !(impl->blockFlags(*b) & 4)) {
+            if (result == Acad::eOk)
+                result = Acad::eInvalidInput;
+            continue;
+        }
+        // Reloading ends an unload.
+        if (impl->xrefUnloadedMark(*b)) {
+            AcDbObject* begin = impl->materialize(b->block);
+            auto& tags = begin->hostData()->tags;
+            size_t start = tags.size();
+            for (size_t k = 1; k < tags.size(); ++k) {
+                if (tags[k].code == 1001 && sameName(tags[k].value, "ACAD")) {
+                    start = k;
+                    break;
+                }
+            }
+            size_t end = start + 1;
+            while (end < tags.size() && tags[end].code != 1001)
+                ++end;
+            if (start < tags.size())
+                tags.erase(tags.begin() + long(start), tags.begin() + long(end));
+            impl->markModified();
+        }
+        auto it = impl->blockOfRecord.find(id.recordIndex());
+        impl->resolveXref(impl->blocks[it->second]);
+    }
+    return result;
+}
+
+Acad::ErrorStatus brevant::host::unloadXref(AcDbDatabase* pDb, const char* blockName) {
+    if (!isLiveDatabase(pDb) || blockName == nullptr)
+        return Acad::eInvalidInput;
+    AcDbDatabase::Impl* impl = pDb->impl();
+    int k = impl->blockIndexByName(blockName);
+    if (k < 0)
+        return Acad::eKeyNotFound;
+    BlockInfo& b = impl->blocks[size_t(k)];
+    if (!(impl->blockFlags(b) & 4) || b.block == kNone)
+        return Acad::eNotApplicable;
+    if (!impl->xrefUnloadedMark(b)) {
+        auto& tags = impl->materialize(b.block)->hostData()->tags;
+        tags.push_back(OwnedTag{1001, "ACAD"});
+        tags.push_back(OwnedTag{1000, kUnloadedMark});
+        impl->markModified();
+    }
+    if (b.status != AcDb::kXrfUnreferenced)
+        b.status = AcDb::kXrfUnloaded;
+    return Acad::eOk;
+}

@@ -1,0 +1,339 @@
+// Tag reader and writer of the drawing store.
+#include "DxfTags.h"
+
+#include <brevant/platform.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+
+namespace brevant::dxf {
+
+ValueKind valueKind(int c) {
+    if (c < 0 || c > 1071) {
+        return ValueKind::Invalid;
+    }
+    // Group 5 is a handle in objects but a name in release-12 dimension styles.
+    if (c <= 9)
+        return ValueKind::String;
+    if (c <= 59)
+        return ValueKind::Double;
+    if (c <= 79)
+        return ValueKind::Int16;
+    if (c >= 90 && c <= 99)
+        return ValueKind::Int32;
+    if (c == 105)
+        return ValueKind::Handle;
+    if (c >= 110 && c <= 149)
+        return ValueKind::Double;
+    if (c >= 160 && c <= 169)
+        return ValueKind::Int64;
+    if (c >= 170 && c <= 179)
+        return ValueKind::Int16;
+    if (c >= 210 && c <= 239)
+        return ValueKind::Double;
+    if (c >= 270 && c <= 289)
+        return ValueKind::Int16;
+    if (c >= 290 && c <= 299)
+        return ValueKind::Bool;
+    if (c >= 310 && c <= 319)
+        return ValueKind::Binary;
+    if (c >= 320 && c <= 369)
+        return ValueKind::Handle;
+    if (c >= 370 && c <= 389)
+        return ValueKind::Int16;
+    if (c >= 390 && c <= 399)
+        return ValueKind::Handle;
+    if (c >= 400 && c <= 409)
+        return ValueKind::Int16;
+    if ((c >= 420 && c <= 429) || (c >= 440 && c <= 459))
+        return ValueKind::Int32;
+    if (c >= 460 && c <= 469)
+        return ValueKind::Double;
+    if (c == 480 || c == 481)
+        return ValueKind::Handle;
+    if (c == 1004)
+        return ValueKind::Binary;
+    if (c == 1005)
+        return ValueKind::Handle;
+    if (c >= 1010 && c <= 1059)
+        return ValueKind::Double;
+    if (c >= 1060 && c <= 1070)
+        return ValueKind::Int16;
+    if (c == 1071)
+        return ValueKind::Int32;
+    // Strings, and codes the format leaves unassigned: kept as text.
+    return ValueKind::String;
+}
+
+std::string_view trimmed(std::string_view text) {
+    size_t b = 0;
+    size_t e = text.size();
+    while (b < e && (text[b] == ' ' || text[b] == '\t'))
+        ++b;
+    while (e > b && (text[e - 1] == ' ' || text[e - 1] == '\t' || text[e - 1] == '\r'))
+        --e;
+    return text.substr(b, e - b);
+}
+
+bool parseDouble(std::string_view text, double& value) {
+    text = trimmed(text);
+    if (!text.empty() && text[0] == '+')
+        text.remove_prefix(1);
+    if (text.empty())
+        return false;
+    auto r = std::from_chars(text.data(), text.data() + text.size(), value);
+    return r.ec == std::errc() && r.ptr == text.data() + text.size();
+}
+
+bool parseInt(std::string_view text, int64_t& value) {
+    text = trimmed(text);
+    if (!text.empty() && text[0] == '+')
+        text.remove_prefix(1);
+    if (text.empty())
+        return false;
+    auto r = std::from_chars(text.data(), text.data() + text.size(), value);
+    return r.ec == std::errc() && r.ptr == text.data() + text.size();
+}
+
+bool parseHandle(std::string_view text, uint64_t& value) {
+    text = trimmed(text);
+    if (text.empty() || text.size() > 16)
+        return false;
+    auto r = std::from_chars(text.data(), text.data() + text.size(), value, 16);
+    return r.ec == std::errc() && r.ptr == text.data() + text.size();
+}
+
+std::string formatDouble(double value) {
+    char buffer[64];
+    auto r = std::to_chars(buffer, buffer + sizeof buffer, value);
+    std::string text(buffer, r.ptr);
+    // DXF readers expect a decimal point in real values.
+    if (text.find_first_of(".eEn") == std::string::npos)
+        text += ".0";
+    return text;
+}
+
+std::string formatHandle(uint64_t handle) {
+    char buffer[24];
+    auto r = std::to_chars(buffer, buffer + sizeof buffer, handle, 16);
+    std::string text(buffer, r.ptr);
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'f')
+            c = char(c - 'a' + 'A');
+    }
+    return text;
+}
+
+namespace {
+
+bool isHexText(std::string_view text) {
+    for (char c : text) {
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string shown(std::string_view text) {
+    std::string s(text.substr(0, 40));
+    for (char& c : s) {
+        if ((unsigned char)c < 32)
+            c = '?';
+    }
+    if (text.size() > 40)
+        s += "...";
+    return s;
+}
+
+// Checks that a value parses as its group code requires; returns the reason
+// when it does not.
+const char* checkValue(int code, std::string_view v) {
+    switch (valueKind(code)) {
+        case ValueKind::Double: {
+            double d;
+            return parseDouble(v, d) ? nullptr : "is not a real number";
+        }
+        case ValueKind::Int16:
+        case ValueKind::Bool: {
+            int64_t i;
+            if (!parseInt(v, i))
+                return "is not an integer";
+            return (i < -32768 || i > 65535) ? "is out of range for a 16-bit integer" : nullptr;
+        }
+        case ValueKind::Int32: {
+            int64_t i;
+            if (!parseInt(v, i))
+                return "is not an integer";
+            return (i < INT32_MIN || i > int64_t(UINT32_MAX))
+                       ? "is out of range for a 32-bit integer"
+                       : nullptr;
+        }
+        case ValueKind::Int64: {
+            int64_t i;
+            if (parseInt(v, i))
+                return nullptr;
+            uint64_t u;  // 64-bit values are also written unsigned
+            std::string_view t = trimmed(v);
+            auto r = std::from_chars(t.data(), t.data() + t.size(), u);
+            return (!t.empty() && r.ec == std::errc() && r.ptr == t.data() + t.size())
+                       ? nullptr
+                       : "is not an integer";
+        }
+        case ValueKind::Handle: {
+            uint64_t h;
+            return parseHandle(v, h) ? nullptr : "is not a handle";
+        }
+        case ValueKind::Binary:
+            return isHexText(trimmed(v)) ? nullptr : "is not hexadecimal binary data";
+        default:
+            return nullptr;
+    }
+}
+
+}  // namespace
+
+bool TagFile::parse(std::vector<char>&& buffer, std::string& error) {
+    m_buffer = std::move(buffer);
+    m_tags.clear();
+    const char* base = m_buffer.data();
+    const size_t size = m_buffer.size();
+    if (size == 0) {
+        error = "the file is empty";
+        return false;
+    }
+    // One tag for every two lines: count the lines once to allocate exactly.
+    size_t lines = 0;
+    for (const char* p = base; (p = static_cast<const char*>(memchr(p, '\n', size - (p - base))));
+         ++p) {
+        ++lines;
+    }
+    m_tags.reserve(lines / 2 + 1);
+    const char* firstEnd = static_cast<const char*>(memchr(base, '\n', size));
+    m_crlf = firstEnd == nullptr || (firstEnd > base && firstEnd[-1] == '\r');
+
+    size_t pos = 0;
+    uint32_t line = 0;
+    auto nextLine = [&](std::string_view& out) -> bool {
+        if (pos >= size)
+            return false;
+        const char* start = base + pos;
+        const char* nl = static_cast<const char*>(memchr(start, '\n', size - pos));
+        size_t len = nl ? size_t(nl - start) : size - pos;
+        pos += len + (nl ? 1 : 0);
+        if (len > 0 && start[len - 1] == '\r')
+            --len;
+        out = std::string_view(start, len);
+        ++line;
+        return true;
+    };
+    auto fail = [&](uint32_t atLine, const std::string& what) {
+        error = "line " + std::to_string(atLine) + ": " + what;
+        return false;
+    };
+
+    std::string_view codeText;
+    std::string_view value;
+    while (nextLine(codeText)) {
+        const uint32_t codeLine = line;
+        std::string_view t = trimmed(codeText);
+        int code = 0;
+        auto r = std::from_chars(t.data(), t.data() + t.size(), code);
+        if (t.empty() || r.ec != std::errc() || r.ptr != t.data() + t.size()) {
+            if (codeLine == 1 && size > 22 && memcmp(base, "AutoCAD Binary DXF", 18) == 0) {
+                return fail(1, "a binary DXF file, not an ASCII DXF drawing");
+            }
+            return fail(codeLine, "group code \"" + shown(codeText) + "\" is not a number");
+        }
+        if (valueKind(code) == ValueKind::Invalid) {
+            return fail(codeLine,
+                        "group code " + std::to_string(code) + " is not a DXF group code");
+        }
+        if (!nextLine(value)) {
+            return fail(codeLine, "the file ends after group code " + std::to_string(code) +
+                                      ", before its value");
+        }
+        if (m_buffer.size() > UINT32_MAX) {
+            return fail(codeLine, "the file is larger than 4 GB");
+        }
+        if (const char* why = checkValue(code, value)) {
+            return fail(line, "value \"" + shown(value) + "\" of group code " +
+                                  std::to_string(code) + " " + why);
+        }
+        m_tags.push_back(Tag{uint32_t(value.data() - base), uint32_t(value.size()), int16_t(code)});
+        if (code == 0 && value == "EOF") {
+            return true;  // whatever follows the end mark is not part of the drawing
+        }
+    }
+    return fail(line + 1, "unexpected end of file: no \"0 EOF\" end mark");
+}
+
+TagWriter::TagWriter(std::FILE* file, const char* lineEnding)
+    : m_file(file), m_lineEnding(lineEnding), m_buffer(1 << 20) {}
+
+TagWriter::~TagWriter() = default;
+
+bool TagWriter::drain() {
+    if (!m_ok || m_used == 0)
+        return m_ok;
+    unsigned long err = 0;
+    if (brevant::platform::shouldFail(brevant::platform::Operation::FileWrite, err)) {
+        m_ok = false;
+        m_error = err;
+        return false;
+    }
+    if (std::fwrite(m_buffer.data(), 1, m_used, m_file) != m_used) {
+        m_ok = false;
+        m_error = errno == ENOSPC ? 112 : 29;  // disk full, or a write fault
+        return false;
+    }
+    m_used = 0;
+    return true;
+}
+
+void TagWriter::put(const char* data, size_t size) {
+    while (size > 0 && m_ok) {
+        size_t room = m_buffer.size() - m_used;
+        if (room == 0) {
+            drain();
+            continue;
+        }
+        size_t n = size < room ? size : room;
+        memcpy(m_buffer.data() + m_used, data, n);
+        m_used += n;
+        data += n;
+        size -= n;
+    }
+}
+
+void TagWriter::write(int code, std::string_view value) {
+    // Group codes stand right-aligned in three columns, as the editor writes them.
+    char codeText[16];
+    char* end = codeText + sizeof codeText;
+    char* p = end;
+    unsigned magnitude = unsigned(code < 0 ? -code : code);
+    do {
+        *--p = char('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (code < 0)
+        *--p = '-';
+    while (end - p < 3)
+        *--p = ' ';
+    put(p, size_t(end - p));
+    put(m_lineEnding.data(), m_lineEnding.size());
+    put(value.data(), value.size());
+    put(m_lineEnding.data(), m_lineEnding.size());
+}
+
+bool TagWriter::flush() {
+    drain();
+    if (m_ok && std::fflush(m_file) != 0) {
+        m_ok = false;
+        m_error = errno == ENOSPC ? 112 : 29;
+    }
+    return m_ok;
+}
+
+}  // namespace brevant::dxf
