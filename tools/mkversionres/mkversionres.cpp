@@ -241,7 +241,7 @@ int main(int argc, char** argv) {
         "static const unsigned char brevant_version_resource[" +
         std::to_string(resource.size()) + "] = {";
     for (size_t i = 0; i < resource.size(); ++i) {
-        char byte[8];
+        char byte[16];
         snprintf(byte, sizeof byte, "%s%u,", i % 16 == 0 ? "\n    " : " ", resource[i]);
         text += byte;
     }
