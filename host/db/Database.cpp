@@ -149,9 +149,16 @@ bool AcDbDatabase::Impl::load(std::vector<char>&& buffer, std::string& error) {
     }
     lineEnding = file.lineEnding();
     const auto& tags = file.tags();
-    if (tags.empty() || tags[0].code != 0) {
-        error = "line 1: a drawing file starts with group code 0, not " +
-                std::to_string(tags.empty() ? 0 : tags[0].code);
+    // Comments (999) may stand before the first section; they are kept as a
+    // record of their own.
+    uint32_t firstZero = 0;
+    while (firstZero < tags.size() && tags[firstZero].code == 999)
+        ++firstZero;
+    if (firstZero >= tags.size() || tags[firstZero].code != 0) {
+        const uint32_t at = firstZero < tags.size() ? firstZero : 0;
+        error = "line " + std::to_string(brevant::dxf::TagFile::lineOf(at)) +
+                ": a drawing file starts with group code 0, not " +
+                std::to_string(tags.empty() ? 0 : tags[at].code);
         return false;
     }
     size_t zeroCount = 0;
@@ -168,6 +175,13 @@ bool AcDbDatabase::Impl::load(std::vector<char>&& buffer, std::string& error) {
     };
     const uint32_t count = uint32_t(tags.size());
     uint32_t i = 0;
+    if (firstZero > 0) {
+        Record prelude;
+        prelude.numTags = firstZero;
+        prelude.next = 1;
+        records.push_back(prelude);
+        i = firstZero;
+    }
     while (i < count) {
         Record r;
         r.firstTag = i;
@@ -699,7 +713,7 @@ Acad::ErrorStatus AcDbDatabase::saveAs(const char* fileName) {
     // $HANDSEED: above every handle, new ones included.
     uint64_t fileSeed = 0;
     brevant::dxf::parseHandle(m_pImpl->headerValue("$HANDSEED"), fileSeed);
-    if (fileSeed != m_pImpl->handseed && m_pImpl->headerRecord != kNone) {
+    if (fileSeed != 0 && fileSeed != m_pImpl->handseed) {
         m_pImpl->setHeaderValue("$HANDSEED", 5, brevant::dxf::formatHandle(m_pImpl->handseed));
     }
     std::string temp = native + ".saving-" + std::to_string(getpid());

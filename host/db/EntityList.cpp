@@ -398,7 +398,12 @@ resbuf* tableEntry(AcDbDatabase::Impl* impl, const char* tblname, uint32_t index
         brevant::dxf::parseInt(impl->valueOf(index, 70), flags);
     }
     std::string type = upper(tblname);
-    resbuf* list = acutBuildList(0, type.c_str(), 2, name.c_str(), 70, int(flags), 0);
+    // Group 0 ends an argument list of acutBuildList, so the type comes first by hand.
+    resbuf* list = acutNewRb(0);
+    if (list == nullptr)
+        return nullptr;
+    list->resval.rstring = copyText(type);
+    list->rbnext = acutBuildList(2, name.c_str(), 70, int(flags), 0);
     resbuf* tail = list;
     while (tail != nullptr && tail->rbnext != nullptr)
         tail = tail->rbnext;

@@ -203,6 +203,10 @@ bool TagFile::parse(std::vector<char>&& buffer, std::string& error) {
         error = "the file is empty";
         return false;
     }
+    if (size >= 18 && memcmp(base, "AutoCAD Binary DXF", 18) == 0) {
+        error = "line 1: a binary DXF file, not an ASCII DXF drawing";
+        return false;
+    }
     // One tag for every two lines: count the lines once to allocate exactly.
     size_t lines = 0;
     for (const char* p = base; (p = static_cast<const char*>(memchr(p, '\n', size - (p - base))));
@@ -241,9 +245,6 @@ bool TagFile::parse(std::vector<char>&& buffer, std::string& error) {
         int code = 0;
         auto r = std::from_chars(t.data(), t.data() + t.size(), code);
         if (t.empty() || r.ec != std::errc() || r.ptr != t.data() + t.size()) {
-            if (codeLine == 1 && size > 22 && memcmp(base, "AutoCAD Binary DXF", 18) == 0) {
-                return fail(1, "a binary DXF file, not an ASCII DXF drawing");
-            }
             return fail(codeLine, "group code \"" + shown(codeText) + "\" is not a number");
         }
         if (valueKind(code) == ValueKind::Invalid) {

@@ -1,0 +1,176 @@
+// The drawing store: malformed files are refused with the line and the reason,
+// unchanged drawings come back with the same tags, and a failed save leaves
+// the old file whole.
+#include "TempDir.h"
+
+#include "../../../host/dxf/DxfTags.h"
+#include "dbmain.h"
+
+#include <brevant/platform.h>
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+
+#include <algorithm>
+#include <vector>
+
+using brevant::test::readFile;
+using brevant::test::TempDir;
+using brevant::test::writeFile;
+
+namespace {
+
+// A whole small drawing around the given entity lines.
+std::string drawing(const std::string& entities) {
+    return "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1015\n0\nENDSEC\n"
+           "0\nSECTION\n2\nENTITIES\n" +
+           entities + "0\nENDSEC\n0\nEOF\n";
+}
+
+// The tags of a file, values of numeric groups trimmed.
+std::vector<std::pair<int, std::string>> tagsOf(const std::string& bytes) {
+    brevant::dxf::TagFile file;
+    std::string error;
+    std::vector<char> buffer(bytes.begin(), bytes.end());
+    EXPECT_TRUE(file.parse(std::move(buffer), error)) << error;
+    std::vector<std::pair<int, std::string>> out;
+    for (const auto& t : file.tags()) {
+        std::string_view v = file.value(t);
+        if (brevant::dxf::valueKind(t.code) != brevant::dxf::ValueKind::String) {
+            v = brevant::dxf::trimmed(v);
+        }
+        out.emplace_back(t.code, std::string(v));
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST(DxfStore, MalformedFilesNameTheLineAndTheReason) {
+    const std::string line1 = "0\nLINE\n5\n2F\n8\n0\n";
+    struct Case {
+        std::string bytes;
+        std::string error;  // the text after the file name
+    } cases[] = {
+        {"", "the file is empty"},
+        {"AC1015\0\0\0\0\0rest", "not a DXF drawing (a binary AC1015 drawing file)"},
+        {"AutoCAD Binary DXF\r\n\x1a", "line 1: a binary DXF file, not an ASCII DXF drawing"},
+        {"0\nSECTION\n2\nENTITIES\n0\nLINE\nx8\n0\n", "line 7: group code \"x8\" is not a number"},
+        {"0\nSECTION\n2\nENTITIES\n0\nLINE\n5000\n0\n",
+         "line 7: group code 5000 is not a DXF group code"},
+        {drawing("0\nLINE\n10\n1.5.5\n"),
+         "line 18: value \"1.5.5\" of group code 10 is not a real number"},
+        {drawing("0\nLINE\n70\n99999\n"),
+         "line 18: value \"99999\" of group code 70 is out of range for a 16-bit integer"},
+        {drawing("0\nLINE\n90\n12345678901234\n"),
+         "line 18: value \"12345678901234\" of group code 90 is out of range for a 32-bit integer"},
+        {drawing("0\nLINE\n330\nXYZ\n"),
+         "line 18: value \"XYZ\" of group code 330 is not a handle"},
+        {"0\nSECTION\n2\nENTITIES\n0\nLINE\n8",
+         "line 7: the file ends after group code 8, before its value"},
+        {"0\nSECTION\n2\nENTITIES\n0\nLINE\n8\n0\n",
+         "line 9: unexpected end of file: no \"0 EOF\" end mark"},
+        {drawing(line1 + line1),
+         "line 21: handle 2F is used twice (also by the record on line 15)"},
+        {"0\nLINE\n0\nEOF\n", "line 1: \"LINE\" outside a section"},
+        {"0\nSECTION\n2\nENTITIES\n0\nEOF\n", "line 5: the file ends inside a section (no ENDSEC)"},
+        {"0\nSECTION\n2\nTABLES\n0\nTABLE\n2\nLAYER\n0\nENDSEC\n0\nEOF\n",
+         "line 9: the section ends inside a table (no ENDTAB)"},
+        {"9\n$ACADVER\n0\nEOF\n", "line 1: a drawing file starts with group code 0, not 9"},
+    };
+    TempDir dir;
+    int row = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(++row);
+        const std::string path = dir.file("bad.dxf");
+        writeFile(path, c.bytes);
+        AcDbDatabase db(false);
+        EXPECT_NE(db.readDwgFile(path.c_str()), Acad::eOk);
+        EXPECT_EQ(std::string(db.lastErrorText()),
+                  path + (c.bytes.rfind("AC10", 0) == 0 ? ": " : ", ") + c.error);
+        // The editor stays usable: the database still takes a good drawing.
+        writeFile(path, drawing(line1));
+        EXPECT_EQ(db.readDwgFile(path.c_str()), Acad::eOk) << db.lastErrorText();
+    }
+}
+
+TEST(DxfStore, AwkwardButValidValuesLoad) {
+    // Padded numbers, long text values, huge counts that allocate nothing,
+    // text after the end mark, CRLF line ends.
+    const std::string text(5000, 'x');
+    TempDir dir;
+    const std::string path = dir.file("ok.dxf");
+    std::string bytes = drawing("0\nTEXT\n5\n1A\n 70\n     4\n90\n2147483647\n1\n" + text +
+                                "\n1\n  leading blanks kept\n") +
+                        "junk after the end\n";
+    std::string crlf;
+    for (char c : bytes)
+        crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    writeFile(path, crlf);
+    AcDbDatabase db(false);
+    ASSERT_EQ(db.readDwgFile(path.c_str()), Acad::eOk) << db.lastErrorText();
+    ASSERT_EQ(db.saveAs(dir.file("out.dxf").c_str()), Acad::eOk);
+    const std::string saved = readFile(dir.file("out.dxf"));
+    EXPECT_NE(saved.find("\r\n  1\r\n  leading blanks kept\r\n"), std::string::npos);
+    EXPECT_NE(saved.find(text), std::string::npos);
+    EXPECT_EQ(saved.find("junk"), std::string::npos);
+    EXPECT_EQ(tagsOf(saved), tagsOf(bytes.substr(0, bytes.find("junk"))));
+}
+
+TEST(DxfStore, EverySampleComesBackWithTheSameTags) {
+    const std::string folder = std::string(BREVANT_SOURCE_DIR) + "/tests/data/dxf";
+    std::vector<std::string> names;
+    DIR* d = opendir(folder.c_str());
+    ASSERT_NE(d, nullptr);
+    while (dirent* e = readdir(d)) {
+        std::string n = e->d_name;
+        if (n.size() > 4 && n.substr(n.size() - 4) == ".dxf")
+            names.push_back(n);
+    }
+    closedir(d);
+    std::sort(names.begin(), names.end());
+    ASSERT_EQ(names.size(), 10u);
+    TempDir dir;
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name);
+        AcDbDatabase db(false);
+        ASSERT_EQ(db.readDwgFile((folder + "/" + name).c_str()), Acad::eOk) << db.lastErrorText();
+        const std::string out = dir.file(name);
+        ASSERT_EQ(db.saveAs(out.c_str()), Acad::eOk) << db.lastErrorText();
+        const std::string original = readFile(folder + "/" + name);
+        const std::string saved = readFile(out);
+        EXPECT_EQ(tagsOf(saved), tagsOf(original));
+        // The file's own line ends are kept.
+        EXPECT_EQ(saved.find("\r\n") != std::string::npos,
+                  original.find("\r\n") != std::string::npos);
+    }
+}
+
+TEST(DxfStore, FailedSaveLeavesTheOldFileWhole) {
+    TempDir dir;
+    const std::string path = dir.file("plan.dxf");
+    AcDbDatabase first;
+    ASSERT_EQ(first.saveAs(path.c_str()), Acad::eOk);
+    const std::string before = readFile(path);
+    AcDbDatabase db;
+    ASSERT_EQ(db.setProjectName("changed"), Acad::eOk);
+    using brevant::platform::Operation;
+    for (Operation op : {Operation::FileCreate, Operation::FileWrite, Operation::Rename}) {
+        SCOPED_TRACE(int(op));
+        brevant::platform::failAfter(op, 1);
+        EXPECT_NE(db.saveAs(path.c_str()), Acad::eOk);
+        brevant::platform::failAfter(op, 0);
+        EXPECT_EQ(readFile(path), before);
+        EXPECT_NE(std::string(db.lastErrorText()).find(path), std::string::npos);
+        DIR* d = opendir(dir.path().c_str());
+        int files = 0;
+        while (dirent* e = readdir(d))
+            files += e->d_name[0] != '.';
+        closedir(d);
+        EXPECT_EQ(files, 1);  // no half-written file beside it
+    }
+    brevant::platform::failAfter(Operation::FileWrite, 1);
+    EXPECT_EQ(db.saveAs(path.c_str()), Acad::eDiskFull);
+    brevant::platform::failAfter(Operation::FileWrite, 0);
+    EXPECT_EQ(std::string(db.lastErrorText()), path + ": the disk is full");
+}
