@@ -22,8 +22,14 @@ struct SplitPath {
         fname.assign(iRoom, '\0');
         ext.assign(iRoom, '\0');
         _splitpath(sSource, drive.data(), dir.data(), fname.data(), ext.data());
+        // The runtime cuts a part longer than its limit: the parts then no
+        // longer make up the path.
+        whole =
+            strlen(drive.data()) + strlen(dir.data()) + strlen(fname.data()) + strlen(ext.data()) ==
+            strlen(sSource);
     }
     std::vector<char> drive, dir, fname, ext;
+    bool whole;
 };
 
 // Opens an existing object with the given access and flags and closes it at
@@ -48,6 +54,14 @@ CString currentDirectory() {
     DWORD dwCopied = GetCurrentDirectoryA(dwLength, sDirectory.GetBuffer((int)dwLength));
     sDirectory.ReleaseBuffer(dwCopied < dwLength ? (int)dwCopied : 0);
     return sDirectory;
+}
+
+// Opening with backup semantics succeeds for a file as well as for a folder:
+// only a folder counts.
+bool isFolder(LPCTSTR sPath) {
+    const DWORD dwAttributes = GetFileAttributesA(sPath);
+    return dwAttributes != INVALID_FILE_ATTRIBUTES &&
+           (dwAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 // Older Windows: a folder exists when it can be made the current directory.
@@ -125,14 +139,14 @@ bool IsWritable(LPCTSTR sPath) {
 
 bool DirectoryExists(LPCTSTR sPath) {
     if (isOSVersion(0)) {
-        return canOpen(sPath, GENERIC_READ, FILE_FLAG_BACKUP_SEMANTICS);
+        return canOpen(sPath, GENERIC_READ, FILE_FLAG_BACKUP_SEMANTICS) && isFolder(sPath);
     }
     return directoryExistsByChange(sPath);
 }
 
 bool IsWritableDirectory(LPCTSTR sPath) {
     if (isOSVersion(0)) {
-        return canOpen(sPath, GENERIC_WRITE, FILE_FLAG_BACKUP_SEMANTICS);
+        return canOpen(sPath, GENERIC_WRITE, FILE_FLAG_BACKUP_SEMANTICS) && isFolder(sPath);
     }
     return directoryIsWritableByProbe(sPath);
 }
@@ -161,6 +175,11 @@ bool RecursiveCreateDirectory(LPCTSTR sPath, LPSECURITY_ATTRIBUTES pSecurityAttr
     }
     if (PellamFile::DirectoryExists(sDirectory)) {
         return true;
+    }
+    // A path too long for the runtime to split has no parent to make first;
+    // a cut parent would make a folder of the wrong name.
+    if (!SplitPath(sDirectory).whole) {
+        return false;
     }
     CString sParent = PellamFile::Directory(sDirectory);
     if (sParent == sDirectory) {
