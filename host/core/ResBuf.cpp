@@ -20,6 +20,7 @@ int acdbGroupCodeToType(int restype) {
         case RTLONG:
             return RTLONG;
         case RTSTR:
+        case RTDXF0:  // group code 0 of an entity list being built
             return RTSTR;
         case RTENAME:
         case RTPICKS:

@@ -40,8 +40,10 @@ std::string fullName(const std::string& path) {
     return full;
 }
 
-// The drive map marks the drive read-only, or the file cannot be written.
-bool isReadOnly(const std::string& windowsName, const std::string& native) {
+// The drive map marks the drive read-only, or the file is read-only as
+// Windows sees it (its owner may not write it), or it cannot be written.
+bool isReadOnly(const std::string& windowsName, const std::string& native,
+                const struct stat& info) {
     std::string drive;
     if (windowsName.size() >= 2 && windowsName[1] == ':') {
         drive = windowsName.substr(0, 1);
@@ -51,11 +53,11 @@ bool isReadOnly(const std::string& windowsName, const std::string& native) {
             server == std::string::npos ? server : windowsName.find('\\', server + 1);
         drive = windowsName.substr(0, share);
     }
-    brevant::platform::DriveInfo info;
-    if (!drive.empty() && brevant::platform::driveInfo(drive, info) && info.readOnly) {
+    brevant::platform::DriveInfo driveInfo;
+    if (!drive.empty() && brevant::platform::driveInfo(drive, driveInfo) && driveInfo.readOnly) {
         return true;
     }
-    return access(native.c_str(), W_OK) != 0;
+    return (info.st_mode & S_IWUSR) == 0 || access(native.c_str(), W_OK) != 0;
 }
 
 // Sends a drawing message to every loaded module, with the document current.
@@ -109,7 +111,7 @@ AcApDocument* openDocument(const std::string& path) {
     DocManager& manager = docManager();
     if (Document* pOpen = manager.findByName(name)) {
         manager.makeCurrent(pOpen);
-        say(name + " is already open.");
+        say(std::string(pOpen->fileName()) + " is already open.");
         return pOpen;
     }
     std::string native;
@@ -126,7 +128,7 @@ AcApDocument* openDocument(const std::string& path) {
         say("Cannot open " + name + ": it is not a file.");
         return nullptr;
     }
-    const bool readOnly = isReadOnly(name, native);
+    const bool readOnly = isReadOnly(name, native, info);
 
     std::string typed = name;
     notify([&typed](AcEditorReactor* pReactor) {

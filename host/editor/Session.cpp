@@ -369,9 +369,18 @@ bool clockCommand(const std::string& arguments) {
     int hour = 0;
     int minute = 0;
     int second = 0;
-    char extra = 0;
-    const int fields = sscanf(arguments.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%c", &year, &month, &day,
-                              &hour, &minute, &second, &extra);
+    int used = 0;
+    int fields = sscanf(arguments.c_str(), "%4d-%2d-%2d %2d:%2d%n", &year, &month, &day, &hour,
+                        &minute, &used);
+    if (fields == 5 && arguments[(size_t)used] == ':') {
+        int more = 0;
+        if (sscanf(arguments.c_str() + used, ":%2d%n", &second, &more) == 1) {
+            used += more;
+        } else {
+            fields = 0;
+        }
+    }
+    const bool whole = fields == 5 && trim(arguments.substr((size_t)used)).empty();
     struct tm wanted = {};
     wanted.tm_year = year - 1900;
     wanted.tm_mon = month - 1;
@@ -381,7 +390,7 @@ bool clockCommand(const std::string& arguments) {
     wanted.tm_sec = second;
     wanted.tm_isdst = -1;
     struct tm normalised = wanted;
-    const time_t time = (fields == 5 || fields == 6) ? mktime(&normalised) : (time_t)-1;
+    const time_t time = whole ? mktime(&normalised) : (time_t)-1;
     // A date that does not exist (30 February, a local time skipped by the
     // change to summer time) comes back from mktime as another one.
     if (time == (time_t)-1 || normalised.tm_year != wanted.tm_year ||

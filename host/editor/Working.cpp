@@ -1,17 +1,16 @@
 #include "editor/Working.h"
 
+#include "dbapserv.h"
+
 namespace brevant::host {
 
-namespace {
-AcDbDatabase* g_pWorkingDatabase = nullptr;
-}
-
+// The editor's working database is the host application services' one.
 void setWorkingDatabase(AcDbDatabase* pDatabase) {
-    g_pWorkingDatabase = pDatabase;
+    acdbHostApplicationServices()->setWorkingDatabase(pDatabase);
 }
 
 AcDbDatabase* currentWorkingDatabase() {
-    return g_pWorkingDatabase;
+    return acdbHostApplicationServices()->workingDatabase();
 }
 
 }  // namespace brevant::host

@@ -250,7 +250,8 @@ bool readValue(const resbuf*& pNode, Value& value, int depth) {
     }
     const resbuf* rb = pNode;
     pNode = rb->rbnext;
-    const int type = rb->restype;
+    // Group code 0 travels as RTDXF0, since 0 ends a list being built.
+    const int type = rb->restype == RTDXF0 ? 0 : rb->restype;
     if (!isResultType(type)) {
         // A node of an entity list: (code . value), or (code x y z) for a point.
         Value code = Value::makeInteger(type);
