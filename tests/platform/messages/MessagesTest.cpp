@@ -102,6 +102,23 @@ TEST_F(MessagesTest, AnotherProcessGetsTheSameNumbers) {
     EXPECT_EQ(theirs, RegisterWindowMessageA("registered first elsewhere"));
 }
 
+TEST_F(MessagesTest, AnUnusableRuntimeFolderStillGivesNumbers) {
+    // The runtime folder would lie below a file: it cannot be made.
+    brevant::test::writeFile(m_dir.file("file"), "x");
+    const std::string folder = m_dir.file("file/run");
+    setenv("BREVANT_RUNTIME_DIR", folder.c_str(), 1);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(0xC000u, RegisterWindowMessageA("Pellam-Brevant"));
+    EXPECT_EQ(0xC001u, RegisterWindowMessageA("Other"));
+    EXPECT_EQ(0xC000u, RegisterWindowMessageA("pellam-brevant"));
+    EXPECT_EQ("The table of window messages in \"" + folder + "\" cannot be used (\"" +
+                  m_dir.file("file/run") +
+                  "\" cannot be made: Not a directory); message numbers "
+                  "now hold in this process only.\n",
+              testing::internal::GetCapturedStderr());
+    EXPECT_TRUE(PostMessageA(HWND_BROADCAST, 0xC000, 1, 2));
+}
+
 TEST_F(MessagesTest, BroadcastReachesTheListenersOfThisProcess) {
     const UINT message = RegisterWindowMessageA("Pellam-Brevant");
     struct Received {
