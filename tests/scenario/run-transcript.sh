@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# Runs brevant-editor on a scenario's session script in a fresh temporary
+# folder and compares what it prints with the scenario's expected transcript.
+#
+# Usage: run-transcript.sh <brevant-editor> <scenario folder> [<modules folder>]
+#
+# A scenario folder holds:
+#   session.scr     the session script; its first comment lines say what it proves
+#   expected.txt    the exact command-line output expected
+#   errors.txt      optional: the exact error output expected (default: none)
+#   status          optional: the exit status expected (default 0)
+#   settings        optional: lines NAME=VALUE, set as BREVANT_NAME for the run
+#   drives/<X>/     optional: copied into the run folder; each one-letter folder
+#                   of the run folder is mapped as that drive (C: always is)
+# The run folder's C is the current folder; the registry lives in the run
+# folder; the modules folder is mapped as M:. The run folder's path, where the
+# output shows it, is compared as $RUN. With UPDATE_TRANSCRIPTS=1 the expected
+# files are written from the run instead of compared.
+set -euo pipefail
+editor=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
+scenario=$(cd "$2" && pwd)
+modules=${3:-}
+if [ -n "$modules" ]; then
+    modules=$(cd "$modules" && pwd)
+fi
+
+# Only the scenario's own settings count.
+for variable in $(compgen -e); do
+    case $variable in BREVANT_*) unset "$variable" ;; esac
+done
+
+run=$(mktemp -d "${TMPDIR:-/tmp}/brevant-scenario-XXXXXX")
+cleanup() {
+    chmod -R u+w "$run" 2>/dev/null || true
+    rm -rf "$run"
+}
+trap cleanup EXIT
+
+mkdir -p "$run/C"
+if [ -d "$scenario/drives" ]; then
+    cp -R "$scenario/drives/." "$run/"
+fi
+drives=""
+for folder in "$run"/*/; do
+    letter=$(basename "$folder")
+    case $letter in
+        [A-Za-z]) drives="$drives;$letter=${folder%/}" ;;
+    esac
+done
+if [ -n "$modules" ]; then
+    drives="$drives;M=$modules"
+fi
+export BREVANT_DRIVES="${drives#;}"
+export BREVANT_REGISTRY_DIR="$run/registry"
+if [ -f "$scenario/settings" ]; then
+    while IFS= read -r line || [ -n "$line" ]; do
+        case $line in '' | '#'*) continue ;; esac
+        export "BREVANT_$line"
+    done < "$scenario/settings"
+fi
+
+status=0
+(cd "$run/C" && "$editor" "$scenario/session.scr") > "$run/output.raw" 2> "$run/errors.raw" \
+    || status=$?
+sed "s|$run|\$RUN|g" "$run/output.raw" > "$run/output.txt"
+sed "s|$run|\$RUN|g; s|$scenario|\$SCENARIO|g" "$run/errors.raw" > "$run/errors.txt"
+
+if [ "${UPDATE_TRANSCRIPTS:-}" = 1 ]; then
+    cp "$run/output.txt" "$scenario/expected.txt"
+    if [ -s "$run/errors.txt" ]; then cp "$run/errors.txt" "$scenario/errors.txt"; else rm -f "$scenario/errors.txt"; fi
+    if [ "$status" != 0 ]; then echo "$status" > "$scenario/status"; else rm -f "$scenario/status"; fi
+    echo "updated $scenario"
+    exit 0
+fi
+
+failed=0
+if ! diff -u "$scenario/expected.txt" "$run/output.txt"; then
+    echo "The output differs from $scenario/expected.txt (above: - expected, + printed)."
+    failed=1
+fi
+expected_errors=/dev/null
+if [ -f "$scenario/errors.txt" ]; then
+    expected_errors="$scenario/errors.txt"
+fi
+if ! diff -u "$expected_errors" "$run/errors.txt"; then
+    echo "The error output differs from $expected_errors (above: - expected, + printed)."
+    failed=1
+fi
+expected_status=0
+if [ -f "$scenario/status" ]; then
+    expected_status=$(tr -d '[:space:]' < "$scenario/status")
+fi
+if [ "$status" != "$expected_status" ]; then
+    echo "brevant-editor ended with status $status, expected $expected_status."
+    failed=1
+fi
+exit $failed
