@@ -1,0 +1,1 @@
+(PellamBrevantGetAttributeValue "DOCTITLE[1]")
