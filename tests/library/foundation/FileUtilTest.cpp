@@ -11,7 +11,11 @@
 #include "FileUtil.h"
 #include "Versions.h"
 #include "brevant/platform.h"
+#include "CommandLineRecorder.h"
+#include "Maintenance.h"
+#include "Messages.h"
 #include "TempDir.h"
+#include "brevant/editor.h"
 
 using brevant::test::fileExists;
 using brevant::test::TempDir;
@@ -152,4 +156,39 @@ TEST(FileUtil, RecursiveCreateDirectoryMakesEveryMissingParent) {
     writeFile(dir.file("file"), "x");
     EXPECT_FALSE(RecursiveCreateDirectory(dir.file("file/sub").c_str(), NULL));
     EXPECT_FALSE(fileExists(dir.file("file/sub")));
+}
+
+TEST(FileUtil, RecursiveCreateDirectoryTracesEachLevel) {
+    // One entry trace for every level visited, one creation trace for every
+    // folder made; a failing creation stops the climb down.
+    TempDir dir;
+    writeFile(dir.file("x/keep"), "");
+    brevant::platform::mapDrive("P", dir.path());
+    if (!G_bLibraryInitialised) {
+        Pellam::initialiseLibrary("Brevant", NULL);
+    }
+    brevant::host::setConsoleOutput(false);
+    int iPrevious = 0;
+    Pellam::Messages::setDebugLevel(2, iPrevious);
+    brevant::test::commandLineCalls().clear();
+
+    EXPECT_TRUE(RecursiveCreateDirectory("P:\\x\\y\\z\\", NULL));
+    EXPECT_EQ(brevant::test::commandLineText(),
+              "Brevant (high) : ->RecursiveCreateDirectory(\"P:\\x\\y\\z\\\")\n"
+              "Brevant (high) : ->RecursiveCreateDirectory(\"P:\\x\\y\\\")\n"
+              "Brevant (high) : ->RecursiveCreateDirectory(\"P:\\x\\\")\n"
+              "Brevant (high) : <-CreateDirectory(\"P:\\x\\y\")\n"
+              "Brevant (high) : <-CreateDirectory(\"P:\\x\\y\\z\")\n");
+    EXPECT_TRUE(PellamFile::DirectoryExists("P:\\x\\y\\z"));
+
+    brevant::platform::failAfter(brevant::platform::Operation::CreateFolder, 2);
+    EXPECT_FALSE(RecursiveCreateDirectory("P:\\a\\b\\c", NULL));
+    brevant::platform::failAfter(brevant::platform::Operation::CreateFolder, 0);
+    EXPECT_TRUE(PellamFile::DirectoryExists("P:\\a"));
+    EXPECT_FALSE(PellamFile::DirectoryExists("P:\\a\\b"));
+
+    // A drive that is not mapped: the climb ends at its top.
+    EXPECT_FALSE(RecursiveCreateDirectory("Q:\\jobs\\docinfo", NULL));
+    Pellam::Messages::setDebugLevel(0, iPrevious);
+    brevant::platform::unmapDrive("P");
 }
