@@ -1,0 +1,66 @@
+#!/usr/bin/python3
+"""Checks that another DXF reader (python3-ezdxf) reads what the editor
+writes: every sample drawing, loaded and saved unchanged by dxf-resave, has
+the same layers, blocks, block references and attributes as the original; a
+drawing the editor makes with its own calls reads and audits clean.
+
+    ezdxf_check.py DXF_RESAVE SAMPLES_DIR
+"""
+import os
+import subprocess
+import sys
+import tempfile
+
+import ezdxf
+
+
+def content(doc):
+    layers = [layer.dxf.name for layer in doc.layers]
+    blocks = [block.name for block in doc.blocks]
+    inserts = []
+    attribs = []
+    for entity in doc.entitydb.values():
+        if entity.dxftype() == "INSERT" and entity.is_alive:
+            inserts.append((entity.dxf.handle, entity.dxf.name))
+            for a in entity.attribs:
+                attribs.append((entity.dxf.handle, a.dxf.tag, a.dxf.text))
+    return layers, blocks, sorted(inserts), sorted(attribs)
+
+
+def main():
+    resave, samples = sys.argv[1], sys.argv[2]
+    failures = 0
+    checked = 0
+    with tempfile.TemporaryDirectory() as work:
+        for name in sorted(os.listdir(samples)):
+            if not name.endswith(".dxf"):
+                continue
+            original = os.path.join(samples, name)
+            saved = os.path.join(work, name)
+            subprocess.run([resave, original, saved], check=True, stdout=subprocess.DEVNULL)
+            a, b = content(ezdxf.readfile(original)), content(ezdxf.readfile(saved))
+            for what, x, y in zip(("layers", "blocks", "inserts", "attributes"), a, b):
+                if x != y:
+                    failures += 1
+                    print("FAIL %s: %s differ" % (name, what))
+            checked += 1
+        made = os.path.join(work, "made.dxf")
+        subprocess.run([resave, "--make", made], check=True)
+        doc = ezdxf.readfile(made)
+        auditor = doc.audit()
+        layers, blocks, inserts, attribs = content(doc)
+        expected = [("DOCTITLE1", "Plan"), ("SCALE", "1:1"), ("DOCTITLE1", "Level 2")]
+        got = [(t, v) for (_, t, v) in attribs if t in ("DOCTITLE1", "SCALE")]
+        if auditor.has_errors or "TITLE" not in blocks or sorted(got) != sorted(expected):
+            failures += 1
+            print("FAIL made.dxf: errors %s, blocks %s, attributes %s" % (auditor.errors, blocks, got))
+        if doc.appids.get("Pellam-Ternis-1") is None:
+            failures += 1
+            print("FAIL made.dxf: registered application missing")
+        checked += 1
+    print("%d passed, %d failed" % (checked - min(failures, checked), min(failures, checked)))
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
