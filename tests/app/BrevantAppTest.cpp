@@ -49,6 +49,11 @@ protected:
         Pellam::Messages::setDebugLevel(iLevel, iPrevious);
     }
     static std::string transcript() { return brevant::host::transcript(); }
+    // The module loaded (its library initialised), the transcript emptied.
+    static void startModule() {
+        ASSERT_TRUE(brevant::host::loadLinkedModule(kModule, acrxEntryPoint, false));
+        brevant::host::clearTranscript();
+    }
 
     std::vector<brevant::platform::MessageBoxCall> m_vectorBoxes;
 };
@@ -176,6 +181,7 @@ TEST_F(BrevantApp, InvokeMessageAndDirectCallReachTheSameHandler) {
 }
 
 TEST_F(BrevantApp, DebugLevelArguments) {
+    startModule();
     // Each row starts at level 0 and calls the handler with the arguments as
     // typed; the result as printed, the level after, and what was shown.
     struct Case {
@@ -218,6 +224,7 @@ TEST_F(BrevantApp, DebugLevelArguments) {
 }
 
 TEST_F(BrevantApp, DebugErrorCarriesTheEditorsErrorNumber) {
+    startModule();
     resbuf value;
     value.rbnext = NULL;
     value.restype = RTSHORT;
@@ -231,6 +238,7 @@ TEST_F(BrevantApp, DebugErrorCarriesTheEditorsErrorNumber) {
 }
 
 TEST_F(BrevantApp, VersionShowsItsBuildLineWhateverTheArguments) {
+    startModule();
     const std::string sLine =
         std::string(__FILE__).substr(0, std::string(__FILE__).find("tests/app/")) +
         "app/BrevantApp.cpp : ";
@@ -252,6 +260,7 @@ TEST_F(BrevantApp, VersionShowsItsBuildLineWhateverTheArguments) {
 }
 
 TEST_F(BrevantApp, HandlersOfLaterFunctionsAnswerNil) {
+    startModule();
     for (int (*pHandler)() : {LispWriteDrawingInfo, LispGetAttributeValue, LispSetAttributeValue}) {
         for (const char* sArguments : {"", "\"DOCTITLE\"", "\"DOCTITLE\" \"x\"", "1 2 3"}) {
             SCOPED_TRACE(sArguments);
