@@ -27,6 +27,13 @@ bool settingIsTrue(const std::string& name, bool defaultValue = false);
 // A read-only drive refuses every write, creation and deletion with
 // ERROR_ACCESS_DENIED (a read-only share), whoever runs the process. The
 // DRIVES setting marks one with a third field: "<drive>=<folder>|<remote>|ro".
+// When the map has no C:, drive C: is the per-user folder
+// $XDG_DATA_HOME/brevant/drive_c (~/.local/share/brevant/drive_c), made on
+// first use, so that a fresh machine has a C: drive.
+// Other settings of these calls: WINDOWS ("9x" makes GetVersionExA report the
+// older Windows line), DEBUGGER (true: IsDebuggerPresent is true),
+// MESSAGEBOX_WAIT (true: MessageBoxA waits for Enter when the input is a
+// terminal), CLOCK (below).
 void mapDrive(const std::string& drive, const std::string& folder,
               const std::string& remoteName = "", bool readOnly = false);
 void unmapDrive(const std::string& drive);
