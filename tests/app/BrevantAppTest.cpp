@@ -76,8 +76,9 @@ TEST_F(BrevantApp, StartUpPrintsBannerAndOperationalLineThenUnloadRemovesTheServ
 
 TEST_F(BrevantApp, OtherMessagesDoNothing) {
     brevant::host::newDocument();
-    for (AcRx::AppMsgCode msg : {AcRx::kNullMsg, AcRx::kCfgMsg, AcRx::kEndMsg, AcRx::kQuitMsg,
-                                 AcRx::kSaveMsg, AcRx::kPreQuitMsg, (AcRx::AppMsgCode)999}) {
+    for (AcRx::AppMsgCode msg :
+         {AcRx::kNullMsg, AcRx::kCfgMsg, AcRx::kEndMsg, AcRx::kQuitMsg, AcRx::kSaveMsg,
+          AcRx::kPreQuitMsg, AcRx::kDependencyMsg, AcRx::kEndDialogMsg}) {
         SCOPED_TRACE((int)msg);
         EXPECT_EQ(acrxEntryPoint(msg, nullptr), AcRx::kRetOK);
     }
