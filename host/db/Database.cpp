@@ -92,7 +92,8 @@ std::string upper(std::string_view s) {
 char* copyText(std::string_view s) {
     char* p = static_cast<char*>(malloc(s.size() + 1));
     if (p != nullptr) {
-        memcpy(p, s.data(), s.size());
+        if (!s.empty())
+            memcpy(p, s.data(), s.size());
         p[s.size()] = '\0';
     }
     return p;

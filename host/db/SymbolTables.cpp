@@ -253,7 +253,8 @@ Acad::ErrorStatus AcDbSymbolTable::add(AcDbObjectId& recordId, AcDbSymbolTableRe
     if (findRecord(this, name.c_str(), false) != kNone)
         return Acad::eDuplicateRecord;
     const uint32_t tableHead = hostData()->index;
-    const Record& head = impl->records[tableHead];
+    // Copies: adding records moves the record list.
+    const Record head = impl->records[tableHead];
     const uint64_t tableHandle = head.handle;
 
     if (isBlockTable(this)) {
@@ -262,9 +263,9 @@ Acad::ErrorStatus AcDbSymbolTable::add(AcDbObjectId& recordId, AcDbSymbolTableRe
             return Acad::eNotThatKindOfClass;
         if ((head.flags & kVirtual) || impl->blocksEnd == kNone)
             return Acad::eNotApplicable;
-        const TableInfo& table = impl->tables[head.table];
         const std::string path = rd->pathCache;
-        uint32_t index = impl->addRecord(pRecord, Kind::TableRecord, Sec::Tables, table.end);
+        uint32_t index =
+            impl->addRecord(pRecord, Kind::TableRecord, Sec::Tables, impl->tables[head.table].end);
         impl->records[index].table = head.table;
         impl->tables[head.table].members.push_back(index);
         rd->setOwner(tableHandle);
@@ -309,8 +310,8 @@ Acad::ErrorStatus AcDbSymbolTable::add(AcDbObjectId& recordId, AcDbSymbolTableRe
     }
     if (head.flags & kVirtual)
         return Acad::eNotApplicable;
-    const TableInfo& table = impl->tables[head.table];
-    uint32_t index = impl->addRecord(pRecord, Kind::TableRecord, Sec::Tables, table.end);
+    uint32_t index =
+        impl->addRecord(pRecord, Kind::TableRecord, Sec::Tables, impl->tables[head.table].end);
     impl->records[index].table = head.table;
     impl->tables[head.table].members.push_back(index);
     rd->setOwner(tableHandle);
