@@ -7,8 +7,8 @@
 # and the office's domain settings in C:\Tarvex\DomainSettings\.
 # Usage: run-session.sh <folder of brevant-editor and Brevant15.arx> <script>
 set -euo pipefail
-bin=$1
-script=$2
+bin=$(cd "$1" && pwd)
+script=$(cd "$(dirname "$2")" && pwd)/$(basename "$2")
 here=$(cd "$(dirname "$0")" && pwd)
 run="$bin/../sample-run"
 rm -rf "$run"
