@@ -38,8 +38,11 @@ enum {
 
 const char kMeta[] = "^$.[()|?*+\\";
 const int kNodeSize = 3;
-// Deeper than this the matcher gives up rather than run out of stack.
-const int kMaximumDepth = 5000;
+// The matcher gives up on a text (no match, with a trace) rather than go
+// deeper than this, which would run out of stack, or try more steps than
+// this, which would take hours on patterns whose repetitions nest.
+const int kMaximumDepth = 2000;
+const long kMaximumSteps = 10000000;
 
 bool isRepeat(char c) {
     return c == '*' || c == '+' || c == '?';
@@ -63,6 +66,7 @@ CRegExp::CRegExp()
       m_pszInput(NULL),
       m_pszTextStart(NULL),
       m_iDepth(0),
+      m_lSteps(0),
       m_bTooDeep(false) {
     for (int i = 0; i < NSUBEXP; i++) {
         m_apStart[i] = NULL;
@@ -549,6 +553,7 @@ int CRegExp::regexec(LPCTSTR sText) {
 
     m_pszTextStart = sText;
     m_bTooDeep = false;
+    m_lSteps = 0;
     LPCTSTR pszFound = NULL;
     if (m_bAnchored) {
         if (regtry(sText)) {
@@ -572,7 +577,7 @@ int CRegExp::regexec(LPCTSTR sText) {
         } while (*pszTry++ != '\0' && !m_bTooDeep);
     }
     if (m_bTooDeep) {
-        Pellam::Messages::trace("regexp recursion too deep\n");
+        Pellam::Messages::trace("regexp too complex\n");
         return -1;
     }
     if (pszFound == NULL) {
@@ -605,17 +610,23 @@ bool CRegExp::regtry(LPCTSTR pszStart) {
 }
 
 // Runs the program from iNode at the input position, depth first with
-// backtracking: true when the rest of the program matches.
+// backtracking: true when the rest of the program matches. Each level of
+// backtracking is one call; past the deepest level the whole search gives up.
 bool CRegExp::regmatch(int iNode) {
-    if (m_bTooDeep || ++m_iDepth > kMaximumDepth) {
+    if (m_bTooDeep) {
+        return false;
+    }
+    if (m_iDepth >= kMaximumDepth || ++m_lSteps > kMaximumSteps) {
         m_bTooDeep = true;
         return false;
     }
-    struct DepthGuard {
-        int& iDepth;
-        ~DepthGuard() { iDepth--; }
-    } guard{m_iDepth};
+    ++m_iDepth;
+    const bool bResult = regmatchFrom(iNode);
+    --m_iDepth;
+    return bResult;
+}
 
+bool CRegExp::regmatchFrom(int iNode) {
     int iScan = iNode;
     while (iScan >= 0 && iScan + kNodeSize <= m_lSize) {
         int iNext = regnext(iScan);

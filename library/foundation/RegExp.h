@@ -54,6 +54,7 @@ private:
     int regnext(int iNode) const;
     bool regtry(LPCTSTR pszStart);
     bool regmatch(int iNode);
+    bool regmatchFrom(int iNode);
     int regrepeat(int iNode);
     void releaseProgram();
 
@@ -76,5 +77,6 @@ private:
     LPCTSTR m_pszInput;
     LPCTSTR m_pszTextStart;
     int m_iDepth;
+    long m_lSteps;
     bool m_bTooDeep;
 };

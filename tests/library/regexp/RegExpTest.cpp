@@ -199,13 +199,17 @@ TEST_F(RegExpTest, ExecErrors) {
     EXPECT_EQ(regexp.regexec("b"), -1);
     EXPECT_EQ(regexp.getMatch(), nullptr);
 
-    // A text that would take the matcher deeper than it follows gives no
-    // match, not a crash.
+    // A text that would take the matcher deeper than it follows, or through
+    // more steps than it takes, gives no match, not a crash or a hang.
     ASSERT_EQ(regexp.compile("(a|b)*c"), &regexp);
     takeCommandLine();
     const std::string sDeep = std::string(200000, 'a') + "c";
     EXPECT_EQ(regexp.regexec(sDeep.c_str()), -1);
-    EXPECT_EQ(takeCommandLine(), traceLine("regexp recursion too deep\n"));
+    EXPECT_EQ(takeCommandLine(), traceLine("regexp too complex\n"));
+    CRegExp regexpNested;
+    ASSERT_EQ(regexpNested.compile("(a|a)*ab"), &regexpNested);
+    EXPECT_EQ(regexpNested.regexec((std::string(40, 'a') + "cab").c_str()), -1);
+    EXPECT_EQ(takeCommandLine(), traceLine("regexp too complex\n"));
     EXPECT_EQ(regexp.regexec("abac"), 0);
     EXPECT_STREQ(regexp.getMatch(), "abac");
 }
