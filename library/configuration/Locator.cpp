@@ -48,15 +48,22 @@ CString joinPath(const CString& sFolder, LPCTSTR sFileName) {
     return withBackslash(sFolder) + sFileName;
 }
 
+// The file is kept once the library knows its module; asked before that,
+// the answer (the program's own file) is not kept.
 CString getModuleFile() {
-    if (G_sModuleFile.IsEmpty()) {
-        char szPath[MAX_PATH + 1] = {0};
-        const DWORD dwLength = GetModuleFileNameA(Pellam::getModuleInstance(), szPath, MAX_PATH);
-        if (dwLength > 0 && dwLength < MAX_PATH) {
-            G_sModuleFile = CString(szPath, static_cast<int>(dwLength));
-        }
+    if (!G_sModuleFile.IsEmpty()) {
+        return G_sModuleFile;
     }
-    return G_sModuleFile;
+    char szPath[MAX_PATH + 1] = {0};
+    const DWORD dwLength = GetModuleFileNameA(Pellam::getModuleInstance(), szPath, MAX_PATH);
+    if (dwLength == 0 || dwLength >= MAX_PATH) {
+        return CString();
+    }
+    const CString sPath(szPath, static_cast<int>(dwLength));
+    if (G_bLibraryInitialised) {
+        G_sModuleFile = sPath;
+    }
+    return sPath;
 }
 
 // A shell special folder: the item list of the folder, its path, then the
