@@ -8,6 +8,7 @@
 #include <string>
 #include <tuple>
 
+#include "CommandLine.h"
 #include "SettingsFile.h"
 #include "TempDir.h"
 
@@ -269,10 +270,15 @@ TEST_F(SettingsFileTest, BadInput) {
                                           "tb0=borders(" + sLong + ">" + sLong +
                                               ") cat= layer=Z010LX000 ins=0 model=0 map()\n"));
 
-    // A file beyond the size of any settings file is not read at all.
+    // A file beyond the size of any settings file is not read at all, and
+    // the user is told why.
+    brevant::test::initialiseLibrary(0);
     std::string sHuge = "PROJECTLABEL\n{\nHuge\n}\n";
     sHuge += std::string(CSettingsFile::kMaximumFileSize, '\n');
     EXPECT_EQ(read(sHuge), expected());
+    EXPECT_EQ(brevant::test::takeCommandLine(),
+              "Settings file \"P:\\job\\ProjectSettings.txt\" is larger than 4194304 bytes and "
+              "is not read.\n");
 }
 
 }  // namespace
