@@ -60,23 +60,25 @@ FindObject* lookupFind(HANDLE h) {
 
 constexpr DWORD kRead = GENERIC_READ | GENERIC_ALL;
 constexpr DWORD kWrite = GENERIC_WRITE | GENERIC_ALL;
+// Writing access of any kind: to the file pointer, or appending only.
+constexpr DWORD kAnyWrite = kWrite | FILE_APPEND_DATA;
 
 // Windows sharing: a new open must be allowed by every open handle's share
 // mode, and its own share mode must allow every open handle's access.
 bool sharingAllows(dev_t device, ino_t inode, DWORD access, DWORD share) {
-    if (!(access & (kRead | kWrite))) {
+    if (!(access & (kRead | kAnyWrite))) {
         return true;  // an open without data access takes part in no sharing
     }
     std::lock_guard<std::mutex> lock(g_handleMutex);
     for (const FileObject* other : g_files) {
         if (other->device != device || other->inode != inode ||
-            !(other->access & (kRead | kWrite))) {
+            !(other->access & (kRead | kAnyWrite))) {
             continue;
         }
         if (((access & kRead) && !(other->share & FILE_SHARE_READ)) ||
-            ((access & kWrite) && !(other->share & FILE_SHARE_WRITE)) ||
+            ((access & kAnyWrite) && !(other->share & FILE_SHARE_WRITE)) ||
             ((other->access & kRead) && !(share & FILE_SHARE_READ)) ||
-            ((other->access & kWrite) && !(share & FILE_SHARE_WRITE))) {
+            ((other->access & kAnyWrite) && !(share & FILE_SHARE_WRITE))) {
             return false;
         }
     }
@@ -186,7 +188,9 @@ extern "C" HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, D
     if (!resolvePath(lpFileName, path)) {
         return INVALID_HANDLE_VALUE;
     }
-    const bool wantsWrite = (dwDesiredAccess & kWrite) != 0;
+    const bool wantsWrite = (dwDesiredAccess & kAnyWrite) != 0;
+    // FILE_APPEND_DATA without GENERIC_WRITE: every write lands at the end.
+    const bool appendOnly = (dwDesiredAccess & FILE_APPEND_DATA) && !(dwDesiredAccess & kWrite);
     const bool wantsRead = (dwDesiredAccess & kRead) != 0;
     struct stat st;
     const bool exists = stat(path.native.c_str(), &st) == 0;
@@ -271,6 +275,9 @@ extern "C" HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, D
             break;
         default:
             break;
+    }
+    if (appendOnly) {
+        flags |= O_APPEND;
     }
     if ((flags & O_TRUNC) && !wantsWrite) {
         flags = (flags & ~O_RDONLY) | O_RDWR;  // truncation needs a writable descriptor
@@ -365,7 +372,7 @@ extern "C" BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOf
     if (file == nullptr) {
         return failed(ERROR_INVALID_HANDLE);
     }
-    if (file->folder || !(file->access & kWrite)) {
+    if (file->folder || !(file->access & kAnyWrite)) {
         return failed(ERROR_ACCESS_DENIED);
     }
     if (lpBuffer == nullptr && nNumberOfBytesToWrite > 0) {
@@ -481,7 +488,7 @@ extern "C" BOOL WINAPI FlushFileBuffers(HANDLE hFile) {
     if (file == nullptr) {
         return failed(ERROR_INVALID_HANDLE);
     }
-    if (!file->folder && !(file->access & kWrite)) {
+    if (!file->folder && !(file->access & kAnyWrite)) {
         return failed(ERROR_ACCESS_DENIED);
     }
     if (fsync(file->fd) != 0 && errno != EINVAL && errno != EROFS) {

@@ -10,6 +10,9 @@
 #define GENERIC_WRITE 0x40000000u
 #define GENERIC_EXECUTE 0x20000000u
 #define GENERIC_ALL 0x10000000u
+// Append-only data access: without GENERIC_WRITE every write goes to the end of
+// the file, at once and whole, whatever other handles have written meanwhile.
+#define FILE_APPEND_DATA 0x00000004u
 
 #define FILE_SHARE_READ 0x00000001
 #define FILE_SHARE_WRITE 0x00000002
@@ -126,4 +129,3 @@ int _vsnprintf(char* buffer, size_t count, const char* format, va_list args);
 int _snprintf(char* buffer, size_t count, const char* format, ...)
     __attribute__((format(printf, 3, 4)));
 }
-

@@ -125,6 +125,58 @@ TEST_F(FilesTest, AccessRightsOfAHandle) {
     CloseHandle(writer);
 }
 
+// FILE_APPEND_DATA without GENERIC_WRITE: each write lands at the end of the
+// file as it is at that moment, also after another handle has written there;
+// the fault seam fails the write and the file keeps what it had.
+TEST_F(FilesTest, AppendOnlyWritesLandAtTheEnd) {
+    const DWORD shareAll = FILE_SHARE_READ | FILE_SHARE_WRITE;
+    HANDLE first = CreateFileA("P:\\log.txt", FILE_APPEND_DATA, shareAll, NULL, OPEN_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, NULL);
+    ASSERT_NE(first, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), (DWORD)ERROR_SUCCESS);
+    HANDLE second = CreateFileA("P:\\LOG.TXT", FILE_APPEND_DATA, shareAll, NULL, OPEN_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, NULL);
+    ASSERT_NE(second, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), (DWORD)ERROR_ALREADY_EXISTS);
+    DWORD n = 0;
+    EXPECT_TRUE(WriteFile(first, "one;", 4, &n, NULL));
+    EXPECT_TRUE(WriteFile(second, "two;", 4, &n, NULL));
+    EXPECT_TRUE(WriteFile(first, "three;", 6, &n, NULL));
+    EXPECT_EQ(n, 6u);
+    char c;
+    EXPECT_FALSE(ReadFile(first, &c, 1, &n, NULL));  // no read access
+    EXPECT_EQ(GetLastError(), (DWORD)ERROR_ACCESS_DENIED);
+    EXPECT_FALSE(SetEndOfFile(first));  // appending gives no right to cut
+    EXPECT_EQ(GetLastError(), (DWORD)ERROR_ACCESS_DENIED);
+
+    failAfter(Operation::FileWrite, 1);
+    EXPECT_FALSE(WriteFile(second, "lost;", 5, &n, NULL));
+    EXPECT_EQ(GetLastError(), (DWORD)ERROR_DISK_FULL);
+    EXPECT_TRUE(CloseHandle(first));
+    EXPECT_TRUE(CloseHandle(second));
+    EXPECT_EQ(readFile(native("log.txt")), "one;two;three;");
+
+    // Appending is writing for sharing: a handle that denies writing refuses it.
+    HANDLE exclusive =
+        CreateFileA("P:\\log.txt", GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(exclusive, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(CreateFileA("P:\\log.txt", FILE_APPEND_DATA, shareAll, NULL, OPEN_ALWAYS, 0, NULL),
+              INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), (DWORD)ERROR_SHARING_VIOLATION);
+    CloseHandle(exclusive);
+
+    // A read-only file refuses appending; the fault seam can fail its creation.
+    writeFile(native("ro.txt"), "kept");
+    makeReadOnly(native("ro.txt"));
+    EXPECT_EQ(CreateFileA("P:\\ro.txt", FILE_APPEND_DATA, shareAll, NULL, OPEN_ALWAYS, 0, NULL),
+              INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), (DWORD)ERROR_ACCESS_DENIED);
+    failAfter(Operation::FileCreate, 1);
+    EXPECT_EQ(CreateFileA("P:\\new.txt", FILE_APPEND_DATA, shareAll, NULL, OPEN_ALWAYS, 0, NULL),
+              INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(fileExists(native("new.txt")));
+}
+
 TEST_F(FilesTest, SharingAmongTheProcessHandles) {
     writeFile(native("shared.txt"), "abc");
     const DWORD R = GENERIC_READ, W = GENERIC_WRITE;
