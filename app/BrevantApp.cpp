@@ -2,6 +2,8 @@
 // table, companion module and LISP handlers.
 #include "BrevantApp.h"
 
+#include "BrevantEditorReactor.h"
+
 #include "ARXServiceUtilities.h"
 #include "BaseUtil.h"
 #include "FileUtil.h"
@@ -85,8 +87,8 @@ void CBrevantApp::initialise() {
                              (LPCTSTR)Pellam::Util::getFullProductName(),
                              (LPCTSTR)sModuleName) == 5100);
 
-    // The editor reactor is attached here: from then on the editor reports
-    // document events to the module.
+    // From here on the editor reports document events to the module.
+    CBrevantEditorReactor::attach();
 
     G_serviceBrevant.registerService();
     loadMDITabs();
@@ -97,8 +99,8 @@ void CBrevantApp::initialise() {
 
 void CBrevantApp::terminate() {
     G_serviceBrevant.unregisterService();
-    // The editor reactor is detached here, emptying its per-document maps
-    // without writing anything.
+    // Empties the reactor's per-document maps without writing anything.
+    CBrevantEditorReactor::detach();
     Pellam::CVersionBlock::terminate();
 }
 

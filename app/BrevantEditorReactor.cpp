@@ -1,0 +1,342 @@
+// The editor reactor: per-document history and lock files, and the project
+// synchronisation with the editor's current profile.
+#include "BrevantEditorReactor.h"
+
+#include "ARXDrawingData.h"
+#include "DocumentData.h"
+#include "FileUtil.h"
+#include "Locator.h"
+#include "Messages.h"
+#include "Registry.h"
+#include "SettingsFile.h"
+#include "acdocman.h"
+#include "acutmem.h"
+#include "dbmain.h"
+#include "rxregsvc.h"
+
+using Pellam::Messages::acadError;
+using Pellam::Messages::trace;
+using Pellam::Messages::traceFormat;
+
+CBrevantEditorReactor* CBrevantEditorReactor::m_pBrevantReactor = NULL;
+std::map<AcDbDatabase*, CDrawingHistory> CBrevantEditorReactor::m_mapDocumentHistory;
+std::map<AcDbDatabase*, CDocumentLock> CBrevantEditorReactor::m_mapDocumentLock;
+std::map<AcDbDatabase*, CSaveInProgress> CBrevantEditorReactor::m_mapDrawingInformation;
+
+namespace {
+
+const LPCTSTR kProjectSettingsFile = _T("ProjectSettings.txt");
+
+// Runs a notification's work; whatever it throws ends there, so the editor's
+// operation always goes on.
+template <class Fn>
+void guarded(Fn fn) {
+    try {
+        fn();
+    } catch (CException* pException) {
+        pException->Delete();
+    } catch (...) {
+    }
+}
+
+AcEditor* theEditor() {
+    AcRxDictionary* pRegistry = acrxSysRegistry();
+    return pRegistry != NULL ? AcEditor::cast(pRegistry->at("AcEditor")) : NULL;
+}
+
+AcApDocument* currentDocument() {
+    AcApDocManager* pManager = acDocManagerPtr();
+    return pManager != NULL ? pManager->curDocument() : NULL;
+}
+
+// The project's search path written into the current profile.
+bool setProjectPath(const CString& sProjectName, const CString& sProjectPath) {
+    const CString sKey = CBrevantEditorReactor::getProjectProfileKey(sProjectName);
+    if (sKey.IsEmpty()) {
+        return false;
+    }
+    return Pellam::Registry::OpenWrite(HKEY_CURRENT_USER, sKey, _T("RefSearchPath"), sProjectPath);
+}
+
+}  // namespace
+
+// ---- Attach and detach ----------------------------------------------------------
+
+void CBrevantEditorReactor::attach() {
+    trace(_T("CBrevantEditorReactor::attach()"));
+    PELLAM_VERIFY(m_mapDocumentHistory.empty());
+    PELLAM_VERIFY(m_mapDocumentLock.empty());
+    PELLAM_VERIFY(m_mapDrawingInformation.empty());
+    Pellam::registerRefreshMessage();
+    // A second attach keeps the one reactor, so no notification comes twice.
+    if (!PELLAM_VERIFY(m_pBrevantReactor == NULL)) {
+        return;
+    }
+    m_pBrevantReactor = new CBrevantEditorReactor;
+    AcEditor* pEditor = theEditor();
+    if (PELLAM_VERIFY(pEditor != NULL)) {
+        pEditor->addReactor(m_pBrevantReactor);
+    }
+}
+
+void CBrevantEditorReactor::detach() {
+    trace(_T("CBrevantEditorReactor::detach()"));
+    if (PELLAM_VERIFY(m_pBrevantReactor != NULL)) {
+        AcEditor* pEditor = theEditor();
+        if (PELLAM_VERIFY(pEditor != NULL)) {
+            pEditor->removeReactor(m_pBrevantReactor);
+        }
+        delete m_pBrevantReactor;
+        m_pBrevantReactor = NULL;
+    }
+    Pellam::unregisterRefreshMessage();
+    // Only the objects go: no history record is written and no lock deleted.
+    m_mapDocumentHistory.clear();
+    m_mapDocumentLock.clear();
+    m_mapDrawingInformation.clear();
+}
+
+// ---- Notifications ----------------------------------------------------------------
+
+void CBrevantEditorReactor::initialDwgFileOpenComplete(AcDbDatabase* pDwg) {
+    guarded([pDwg] {
+        trace(_T("CBrevantEditorReactor::initialDwgFileOpenComplete(...)"));
+        const CString sName = getDrawingFileName(pDwg);
+        const bool bValid = Pellam::CARXDrawingData::isValidFileName(sName);
+        // Only the current document's own drawing: a drawing read for an
+        // external reference, or by another program, is not opened by the
+        // user, even when it is the file the current document has open.
+        AcApDocument* pDocument = currentDocument();
+        if (pDocument != NULL && pDocument->fileName() != NULL &&
+            sName.CompareNoCase(pDocument->fileName()) == 0 && bValid &&
+            pDocument->database() == pDwg) {
+            trace(_T("Requires action."));
+            actionOpened(pDwg, sName);
+        }
+    });
+}
+
+void CBrevantEditorReactor::beginSave(AcDbDatabase* pDwg, const char* pIntendedName) {
+    guarded([pDwg, pIntendedName] {
+        const CString sIntendedName(pIntendedName != NULL ? pIntendedName : _T(""));
+        traceFormat(_T("CBrevantEditorReactor::beginSave(\"%s\")"), (LPCTSTR)sIntendedName);
+        const bool bValid = Pellam::CARXDrawingData::isValidFileName(sIntendedName);
+        AcApDocManager* pManager = acDocManagerPtr();
+        if (pManager != NULL && pManager->document(pDwg) != NULL && bValid) {
+            actionPossibleSaveAs(pDwg, sIntendedName);
+            traceFormat(_T("actionBeginSave(\"%s\")"), (LPCTSTR)sIntendedName);
+            // The drawing information of the save is built here, while the
+            // drawing is in the state being saved.
+        }
+    });
+}
+
+void CBrevantEditorReactor::saveComplete(AcDbDatabase* pDwg, const char* pActualName) {
+    guarded([pDwg, pActualName] {
+        const CString sActualName(pActualName != NULL ? pActualName : _T(""));
+        traceFormat(_T("CBrevantEditorReactor::saveComplete(\"%s\")"), (LPCTSTR)sActualName);
+        const bool bValid = Pellam::CARXDrawingData::isValidFileName(sActualName);
+        AcApDocManager* pManager = acDocManagerPtr();
+        if (pManager != NULL && pManager->document(pDwg) != NULL && bValid) {
+            traceFormat(_T("actionSaveComplete(\"%s\")"), (LPCTSTR)sActualName);
+            // The drawing information of the save is written here, under the
+            // name saved.
+            trace(_T("saveCompleteHIS(...)"));
+            checkForRefedit(pDwg);
+            auto it = m_mapDocumentHistory.find(pDwg);
+            if (it != m_mapDocumentHistory.end()) {
+                it->second.markSaved();
+            }
+        }
+    });
+}
+
+void CBrevantEditorReactor::databaseToBeDestroyed(AcDbDatabase* pDwg) {
+    guarded([pDwg] {
+        trace(_T("CBrevantEditorReactor::databaseToBeDestroyed(...)"));
+        trace(_T("actionClosed()"));
+        closeHIS(pDwg);
+        closeLOK(pDwg);
+    });
+}
+
+// ---- Actions ------------------------------------------------------------------------
+
+void CBrevantEditorReactor::actionOpened(AcDbDatabase* pDatabase, LPCTSTR szDrawing) {
+    traceFormat(_T("actionOpened(\"%s\")"), szDrawing);
+    PELLAM_VERIFY(Pellam::CARXDrawingData::isValidFileName(szDrawing));
+    openHIS(pDatabase, szDrawing);
+    openLOK(pDatabase, szDrawing);
+    openProject(pDatabase, szDrawing);
+}
+
+void CBrevantEditorReactor::actionPossibleSaveAs(AcDbDatabase* pDatabase, LPCTSTR szIntendedName) {
+    traceFormat(_T("actionPossibleSaveAs(\"%s\")"), szIntendedName);
+    PELLAM_VERIFY(Pellam::CARXDrawingData::isValidFileName(szIntendedName));
+    if (getDrawingFileName(pDatabase).CompareNoCase(szIntendedName) == 0) {
+        return;  // a plain save changes no tracking
+    }
+    // The period so far is recorded under the old name, the new one starts
+    // now; the old lock goes and the new one is written before the save.
+    traceFormat(_T("renameHIS(\"%s\")"), szIntendedName);
+    closeHIS(pDatabase);
+    openHIS(pDatabase, szIntendedName);
+    traceFormat(_T("renameLOK(\"%s\")"), szIntendedName);
+    closeLOK(pDatabase);
+    openLOK(pDatabase, szIntendedName);
+    traceFormat(_T("renameProject(\"%s\")"), szIntendedName);
+    openProject(pDatabase, szIntendedName);
+}
+
+void CBrevantEditorReactor::openHIS(AcDbDatabase* pDatabase, LPCTSTR szDrawing) {
+    traceFormat(_T("openHIS(\"%s\")"), szDrawing);
+    m_mapDocumentHistory[pDatabase] = CDrawingHistory(szDrawing);
+}
+
+void CBrevantEditorReactor::openLOK(AcDbDatabase* pDatabase, LPCTSTR szDrawing) {
+    traceFormat(_T("openLOK(\"%s\")"), szDrawing);
+    // A drawing that cannot be written (a read-only file or medium) is only
+    // viewed: it gets no lock and no message.
+    if (!PellamFile::IsWritable(szDrawing)) {
+        m_mapDocumentLock.erase(pDatabase);
+        return;
+    }
+    CDocumentLock& lock = m_mapDocumentLock[pDatabase];
+    lock = CDocumentLock(szDrawing);
+    try {
+        lock.create();
+    } catch (CException* pException) {
+        pException->Delete();
+        m_mapDocumentLock.erase(pDatabase);
+        acadError(_T("Error creating lock for \"%s\"."), szDrawing);
+    }
+}
+
+void CBrevantEditorReactor::closeHIS(AcDbDatabase* pDatabase) {
+    auto it = m_mapDocumentHistory.find(pDatabase);
+    if (it == m_mapDocumentHistory.end()) {
+        return;
+    }
+    trace(_T("closeHIS(...)"));
+    const bool bEdited = !it->second.isViewOnly();
+    try {
+        it->second.close();
+    } catch (CException* pException) {
+        pException->Delete();
+        // A lost "EDIT" record is worth telling; a lost "VIEW" record is not.
+        if (bEdited) {
+            acadError(_T("Error writing history."));
+        }
+    }
+    m_mapDocumentHistory.erase(pDatabase);
+}
+
+void CBrevantEditorReactor::closeLOK(AcDbDatabase* pDatabase) {
+    auto it = m_mapDocumentLock.find(pDatabase);
+    if (it == m_mapDocumentLock.end()) {
+        return;
+    }
+    trace(_T("closeLOK(...)"));
+    try {
+        it->second.release();
+    } catch (CException* pException) {
+        pException->Delete();
+        acadError(_T("Error releasing lock."));
+    }
+    m_mapDocumentLock.erase(pDatabase);
+}
+
+// ---- Names and reference editing ----------------------------------------------------
+
+CString CBrevantEditorReactor::getDrawingFileName(AcDbDatabase* pDatabase) {
+    CString sReturn;
+    const char* pName = NULL;
+    if (pDatabase != NULL && pDatabase->getFilename(pName) == Acad::eOk && pName != NULL &&
+        *pName != 0) {
+        sReturn = pName;
+    } else {
+        trace(_T("Empty name, substituting original filename."));
+        const char* pOriginal = pDatabase != NULL ? pDatabase->originalFileName() : NULL;
+        sReturn = pOriginal != NULL ? pOriginal : _T("");
+    }
+    PELLAM_VERIFY(!sReturn.IsEmpty());
+    return sReturn;
+}
+
+void CBrevantEditorReactor::checkForRefedit(AcDbDatabase* pDatabase) {
+    trace(_T("checkForRefedit(...)"));
+    AcApDocument* pDocument = currentDocument();
+    AcDbDatabase* pCurrentDB = pDocument != NULL ? pDocument->database() : NULL;
+    PELLAM_VERIFY(pDatabase != NULL);
+    PELLAM_VERIFY(pCurrentDB != NULL);
+    if (pDatabase != pCurrentDB) {
+        trace(_T("checkForRefedit(...) - *** refedit in progress ***\n"));
+    }
+}
+
+// ---- Project synchronisation --------------------------------------------------------
+
+void CBrevantEditorReactor::openProject(AcDbDatabase* pDatabase, LPCTSTR szDrawing) {
+    traceFormat(_T("openProject(\"%s\")"), szDrawing);
+    char* pCurrentProject = NULL;
+    if (pDatabase == NULL || pDatabase->getProjectName(pCurrentProject) != Acad::eOk) {
+        return;
+    }
+    const CString sCurrentProject(pCurrentProject != NULL ? pCurrentProject : _T(""));
+    traceFormat(_T("Current project = \"%s\""), (LPCTSTR)sCurrentProject);
+
+    const CString sFolder =
+        Pellam::Locator::findFileUpwards(kProjectSettingsFile, PellamFile::Directory(szDrawing));
+    const CSettingsFile settingsProject(sFolder + kProjectSettingsFile);
+    if (settingsProject.isValid()) {
+        trace(_T("Updating project path ..."));
+        const CString sRequiredProjectName = settingsProject.getProjectLabel();
+        const CString sRequiredProjectPath = settingsProject.getProjectPath();
+        PELLAM_VERIFY(setProjectPath(sRequiredProjectName, sRequiredProjectPath));
+        traceFormat(_T("Required project = \"%s\""), (LPCTSTR)sRequiredProjectName);
+        if (sRequiredProjectName != sCurrentProject) {
+            trace(_T("Modifing current project to match Project Settings ..."));
+            if (pDatabase->setProjectName(sRequiredProjectName) != Acad::eOk) {
+                acadError(_T("Unable to set project (\"%s\")"), (LPCTSTR)sRequiredProjectName);
+            }
+        }
+    }
+    acutDelString(pCurrentProject);
+}
+
+CString CBrevantEditorReactor::getProjectProfileKey(LPCTSTR szProjectName) {
+    if (szProjectName == NULL || *szProjectName == 0) {
+        return CString();
+    }
+    CString sKey(_T("SOFTWARE\\Autodesk\\AutoCAD"));
+    CString sVersion;
+    if (!Pellam::Registry::OpenRead(HKEY_LOCAL_MACHINE, sKey, _T("CurVer"), sVersion)) {
+        return CString();
+    }
+    sKey += _T("\\") + sVersion;
+    CString sProduct;
+    if (!Pellam::Registry::OpenRead(HKEY_LOCAL_MACHINE, sKey, _T("CurVer"), sProduct)) {
+        return CString();
+    }
+    CString sProfiles;
+    sProfiles.Format(_T("Software\\Autodesk\\AutoCAD\\%s\\%s\\Profiles"), (LPCTSTR)sVersion,
+                     (LPCTSTR)sProduct);
+    CString sProfile;
+    if (!Pellam::Registry::OpenRead(HKEY_CURRENT_USER, sProfiles, NULL, sProfile)) {
+        return CString();
+    }
+    CString sReturn;
+    sReturn.Format(_T("%s\\%s\\Project Settings\\%s"), (LPCTSTR)sProfiles, (LPCTSTR)sProfile,
+                   szProjectName);
+    return sReturn;
+}
+
+CString CBrevantEditorReactor::getProjectSearchPath(LPCTSTR szProjectName) {
+    const CString sKey = getProjectProfileKey(szProjectName);
+    CString sPath;
+    if (sKey.IsEmpty() ||
+        !Pellam::Registry::OpenRead(HKEY_CURRENT_USER, sKey, _T("RefSearchPath"), sPath)) {
+        return CString();
+    }
+    return sPath;
+}
