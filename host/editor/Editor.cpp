@@ -2,6 +2,7 @@
 #include "editor/Editor.h"
 
 #include "core/SysRegistry.h"
+#include "hostdb.h"
 
 void AcEditorReactor::commandWillStart(const char*) {}
 void AcEditorReactor::commandEnded(const char*) {}
@@ -49,9 +50,29 @@ bool Editor::has(const AcEditorReactor* pReactor) const {
     return std::find(m_reactors.begin(), m_reactors.end(), pReactor) != m_reactors.end();
 }
 
-// The one editor object, which the system registry holds as "AcEditor".
+namespace {
+
+// A drawing read for an external reference belongs to no document; the
+// reactors hear of it as of any drawing read, and of its end.
+void sideDatabaseEvent(AcDbDatabase* pSideDb, const char*, SideDatabaseEvent event) {
+    if (event == SideDatabaseEvent::Read) {
+        notify([pSideDb](AcEditorReactor* pReactor) {
+            pReactor->initialDwgFileOpenComplete(pSideDb);
+        });
+    } else {
+        notify([pSideDb](AcEditorReactor* pReactor) { pReactor->databaseToBeDestroyed(pSideDb); });
+    }
+}
+
+}  // namespace
+
+// The one editor object, which the system registry holds as "AcEditor". From
+// its making on, the drawing database reports side databases to it.
 Editor& editor() {
-    static Editor* s_pEditor = new Editor;
+    static Editor* s_pEditor = [] {
+        setSideDatabaseHook(&sideDatabaseEvent);
+        return new Editor;
+    }();
     return *s_pEditor;
 }
 

@@ -10,6 +10,7 @@
 #include "editor/SystemVariables.h"
 #include "lisp/Lisp.h"
 #include "loader/Linker.h"
+#include "hostdb.h"
 #include "rxregsvc.h"
 
 #include <algorithm>
@@ -404,6 +405,36 @@ bool clockCommand(const std::string& arguments) {
     return true;
 }
 
+// ---- XATTACH ------------------------------------------------------------------------
+
+// Attaches a drawing as an external reference of the current drawing, inserted
+// at the origin, and resolves it: the referenced drawing is read into a side
+// database of its own, which belongs to no document.
+bool xattachCommand(const std::string& arguments) {
+    std::string name;
+    std::string path;
+    split(arguments, name, path);
+    name = unquoted(name);
+    path = unquoted(path);
+    if (name.empty() || path.empty()) {
+        say("Requires a name and a file: XATTACH <name> <file>.");
+        return false;
+    }
+    if (!requireDocument()) {
+        return false;
+    }
+    Document* pDoc = docManager().current();
+    DocumentCommandScope command(pDoc);
+    AcDbObjectId blockId;
+    const Acad::ErrorStatus status =
+        attachXref(pDoc->database(), name.c_str(), path.c_str(), AcGePoint3d(0, 0, 0), blockId);
+    if (status != Acad::eOk) {
+        say("Cannot attach " + path + " as " + name + ": " + acadErrorStatusText(status) + ".");
+        return false;
+    }
+    return true;
+}
+
 // ---- HELP ---------------------------------------------------------------------------
 
 bool helpCommand() {
@@ -419,6 +450,7 @@ bool helpCommand() {
         "  SETVAR <name> <value>    set a system variable; GETVAR <name> shows one\n"
         "  TYPE <file>              print a text file\n"
         "  CLOCK <YYYY-MM-DD HH:MM[:SS]>  fix the clock; CLOCK OFF frees it\n"
+        "  XATTACH <name> <file>    attach a drawing as an external reference\n"
         "  HELP                     this list\n"
         "  (name arg ...)           call a LISP function\n"
         "Settings: TRANSCRIPT=<file> appends the command line to a file;\n"
@@ -478,6 +510,9 @@ bool run(const std::string& command, const std::string& arguments, bool& known) 
     }
     if (command == "CLOCK") {
         return clockCommand(arguments);
+    }
+    if (command == "XATTACH") {
+        return xattachCommand(arguments);
     }
     if (command == "HELP" || command == "?") {
         return helpCommand();

@@ -236,6 +236,55 @@ TEST_F(Documents, FailuresLeaveTheEditorUsable) {
     EXPECT_TRUE(runCommand("SAVEAS C:\\Jobs\\A100\\plan02.dwg"));
 }
 
+// An external reference is read into a side database that belongs to no
+// document: the reactors hear that it was read and that it goes, while the
+// drawing that refers to it stays current; reopening that drawing reads the
+// reference before the drawing's own opening is complete.
+TEST_F(Documents, AnExternalReferenceIsASideDatabaseOfNoDocument) {
+    std::filesystem::create_directories(m_temp.file("Jobs/A100/xrefs"));
+    makeDrawing("C:\\Jobs\\A100\\xrefs\\grid.dwg");
+    makeDrawing("C:\\Jobs\\A100\\plan01.dwg");
+    ASSERT_NE(openDocument("C:\\Jobs\\A100\\plan01.dwg"), nullptr);
+    events();
+
+    EXPECT_TRUE(runCommand("XATTACH GRID xrefs\\grid.dwg"));
+    EXPECT_EQ(printed(), "");
+    EXPECT_EQ(events(), (Events{"initialDwgFileOpenComplete (no document) [current plan01.dwg, "
+                                "application]",
+                                "databaseToBeDestroyed (no document) [current plan01.dwg, "
+                                "application]"}));
+    ASSERT_TRUE(runCommand("SAVE"));
+    ASSERT_TRUE(runCommand("CLOSE"));
+    events();
+
+    ASSERT_NE(openDocument("C:\\Jobs\\A100\\plan01.dwg"), nullptr);
+    EXPECT_EQ(
+        events(),
+        (Events{"beginDwgOpen C:\\Jobs\\A100\\plan01.dwg",
+                "initialDwgFileOpenComplete (no document) [current none, application]",
+                "databaseToBeDestroyed (no document) [current none, application]",
+                "dwgFileOpened C:\\Jobs\\A100\\plan01.dwg", "endDwgOpen C:\\Jobs\\A100\\plan01.dwg",
+                "initialDwgFileOpenComplete plan01.dwg [current plan01.dwg, application]"}));
+
+    const struct {
+        const char* line;
+        const char* said;
+    } cases[] = {
+        {"XATTACH", "Requires a name and a file: XATTACH <name> <file>.\n"},
+        {"XATTACH GRID", "Requires a name and a file: XATTACH <name> <file>.\n"},
+        {"XATTACH GRID xrefs\\grid.dwg",
+         "Cannot attach xrefs\\grid.dwg as GRID: eDuplicateRecord.\n"},
+    };
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].line);
+        EXPECT_FALSE(runCommand(cases[i].line));
+        EXPECT_EQ(printed(), cases[i].said);
+    }
+    ASSERT_TRUE(runCommand("CLOSE"));
+    EXPECT_FALSE(runCommand("XATTACH GRID xrefs\\grid.dwg"));
+    EXPECT_EQ(printed(), "No drawing is open.\n");
+}
+
 TEST_F(Documents, AReadOnlyDrawingIsSavedOnlyUnderAnotherName) {
     const std::string name = "C:\\Jobs\\A100\\plan01.dwg";
     makeDrawing(name);

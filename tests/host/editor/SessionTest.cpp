@@ -184,7 +184,7 @@ TEST_F(Session, HelpNamesEveryCommand) {
     const std::string help = printed();
     for (const char* command :
          {"OPEN", "NEW", "SAVE", "SAVEAS", "CLOSE", "QUIT", "ARX LOAD", "ARX UNLOAD", "SETVAR",
-          "GETVAR", "TYPE", "CLOCK", "HELP", "TRANSCRIPT", "LISPDISPATCH"}) {
+          "GETVAR", "TYPE", "CLOCK", "XATTACH", "HELP", "TRANSCRIPT", "LISPDISPATCH"}) {
         EXPECT_NE(help.find(command), std::string::npos) << command;
     }
     EXPECT_TRUE(runCommand("_help"));
