@@ -195,9 +195,10 @@ void CBrevantEditorReactor::openHIS(AcDbDatabase* pDatabase, LPCTSTR szDrawing) 
 
 void CBrevantEditorReactor::openLOK(AcDbDatabase* pDatabase, LPCTSTR szDrawing) {
     traceFormat(_T("openLOK(\"%s\")"), szDrawing);
-    // A drawing that cannot be written (a read-only file or medium) is only
-    // viewed: it gets no lock and no message.
-    if (!PellamFile::IsWritable(szDrawing)) {
+    // A drawing file that cannot be written (a read-only file or medium) is
+    // only viewed: it gets no lock and no message. A name being saved to
+    // need not exist yet.
+    if (PellamFile::Exists(szDrawing) && !PellamFile::IsWritable(szDrawing)) {
         m_mapDocumentLock.erase(pDatabase);
         return;
     }
@@ -208,7 +209,9 @@ void CBrevantEditorReactor::openLOK(AcDbDatabase* pDatabase, LPCTSTR szDrawing) 
     } catch (CException* pException) {
         pException->Delete();
         m_mapDocumentLock.erase(pDatabase);
-        acadError(_T("Error creating lock for \"%s\"."), szDrawing);
+        if (PellamFile::IsWritable(szDrawing)) {
+            acadError(_T("Error creating lock for \"%s\"."), szDrawing);
+        }
     }
 }
 
