@@ -14,7 +14,8 @@
 #                   of the run folder is mapped as that drive (C: always is)
 # The run folder's C is the current folder; the registry lives in the run
 # folder; the modules folder is mapped as M:. The run folder's path, where the
-# output shows it, is compared as $RUN. With UPDATE_TRANSCRIPTS=1 the expected
+# output shows it, is compared as $RUN; the source tree's path (in the file
+# names of assertion reports) as $SOURCE. With UPDATE_TRANSCRIPTS=1 the expected
 # files are written from the run instead of compared.
 set -euo pipefail
 editor=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
@@ -62,8 +63,10 @@ fi
 status=0
 (cd "$run/C" && "$editor" "$scenario/session.scr") > "$run/output.raw" 2> "$run/errors.raw" \
     || status=$?
-sed "s|$run|\$RUN|g" "$run/output.raw" > "$run/output.txt"
-sed "s|$run|\$RUN|g; s|$scenario|\$SCENARIO|g" "$run/errors.raw" > "$run/errors.txt"
+source=$(cd "$(dirname "$0")/../.." && pwd)
+sed "s|$run|\$RUN|g; s|$source/|\$SOURCE/|g" "$run/output.raw" > "$run/output.txt"
+sed "s|$run|\$RUN|g; s|$scenario|\$SCENARIO|g; s|$source/|\$SOURCE/|g" "$run/errors.raw" \
+    > "$run/errors.txt"
 
 if [ "${UPDATE_TRANSCRIPTS:-}" = 1 ]; then
     cp "$run/output.txt" "$scenario/expected.txt"
