@@ -65,11 +65,9 @@ void CDocumentLock::release() {
     PELLAM_VERIFY(m_bLockCreated);
 
     // A lock file already gone, or in use, is reported as a failed check only;
-    // the document manager hears of a change only when the file went.
-    const bool bDeleted = PELLAM_VERIFY(::DeleteFileA(m_sLockFileName));
+    // the object forgets it all the same and the document manager is told.
+    PELLAM_VERIFY(::DeleteFileA(m_sLockFileName));
     m_sLockFileName.Empty();
-    if (bDeleted) {
-        Pellam::refreshDocumentManager();
-    }
+    Pellam::refreshDocumentManager();
     m_bLockCreated = false;
 }
