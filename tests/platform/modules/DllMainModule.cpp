@@ -6,9 +6,11 @@
 
 #define EXPORTED extern "C" __attribute__((visibility("default")))
 
-EXPORTED HINSTANCE g_attachInstance = NULL;
-EXPORTED int g_attachCount = 0;
-EXPORTED void (*g_detachObserver)(HINSTANCE) = NULL;
+extern "C" {
+__attribute__((visibility("default"))) HINSTANCE g_attachInstance = NULL;
+__attribute__((visibility("default"))) int g_attachCount = 0;
+__attribute__((visibility("default"))) void (*g_detachObserver)(HINSTANCE) = NULL;
+}
 
 static AFX_EXTENSION_MODULE g_extensionModule = {FALSE, NULL, NULL};
 
