@@ -249,30 +249,6 @@ namespace detail {
 
 namespace {
 
-// Splits on either separator, dropping empty components and "."; ".." takes
-// the previous component away but never climbs above the root.
-void addComponents(const std::string& text, std::vector<std::string>& components) {
-    size_t start = 0;
-    while (start <= text.size()) {
-        size_t end = start;
-        while (end < text.size() && !isSeparator(text[end])) {
-            ++end;
-        }
-        const std::string part = text.substr(start, end - start);
-        start = end + 1;
-        if (part.empty() || part == ".") {
-            continue;
-        }
-        if (part == "..") {
-            if (!components.empty()) {
-                components.pop_back();
-            }
-            continue;
-        }
-        components.push_back(part);
-    }
-}
-
 // The name in the folder that equals the given one without regard to case.
 bool findNoCase(const std::string& folder, const std::string& name, std::string& actual) {
     DIR* dir = opendir(folder.c_str());
@@ -343,7 +319,7 @@ bool resolvePath(const char* windowsPath, ResolvedPath& out, bool limitLength) {
         root = info.folder;
         out.readOnly = info.readOnly;
         if (pos < rest.size()) {
-            addComponents(rest.substr(pos), components);
+            detail::addComponents(rest.substr(pos), components);
         }
     } else if (path.size() >= 2 && isalpha((unsigned char)path[0]) && path[1] == ':') {
         const std::string drive(1, (char)toupper((unsigned char)path[0]));
@@ -369,7 +345,7 @@ bool resolvePath(const char* windowsPath, ResolvedPath& out, bool limitLength) {
                 }
             }
         }
-        addComponents(rest, components);
+        detail::addComponents(rest, components);
     } else {
         root = "/";
         std::string full = path;
@@ -381,7 +357,7 @@ bool resolvePath(const char* windowsPath, ResolvedPath& out, bool limitLength) {
             }
             full = std::string(cwd) + "/" + path;
         }
-        addComponents(full, components);
+        detail::addComponents(full, components);
     }
 
     // Existing components are found regardless of letter case; from the first
@@ -515,3 +491,31 @@ bool listFolder(const std::string& native, std::vector<std::string>& names) {
 }  // namespace detail
 
 }  // namespace brevant::platform
+
+namespace brevant::platform::detail {
+
+// Splits on either separator, dropping empty components and "."; ".." takes
+// the previous component away but never climbs above the root.
+void addComponents(const std::string& text, std::vector<std::string>& components) {
+    size_t start = 0;
+    while (start <= text.size()) {
+        size_t end = start;
+        while (end < text.size() && !isSeparator(text[end])) {
+            ++end;
+        }
+        const std::string part = text.substr(start, end - start);
+        start = end + 1;
+        if (part.empty() || part == ".") {
+            continue;
+        }
+        if (part == "..") {
+            if (!components.empty()) {
+                components.pop_back();
+            }
+            continue;
+        }
+        components.push_back(part);
+    }
+}
+
+}  // namespace brevant::platform::detail

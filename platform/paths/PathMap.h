@@ -36,6 +36,10 @@ std::string parentOf(const std::string& native);
 std::string lastComponent(const std::string& native);
 // True when the Linux path lies on a drive that the map marks read-only.
 bool onReadOnlyDrive(const std::string& native);
+// Appends the components of a path (either separator) to components,
+// dropping empty ones and "."; ".." takes the previous one away but never
+// climbs above the root.
+void addComponents(const std::string& text, std::vector<std::string>& components);
 // The names in a folder (without "." and ".."), sorted without regard to case.
 bool listFolder(const std::string& native, std::vector<std::string>& names);
 

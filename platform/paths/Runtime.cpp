@@ -30,30 +30,6 @@ std::string currentWindowsDirectory() {
     return toWindowsPath(cwd);
 }
 
-// Appends the components of text to parts, resolving "." and ".."; ".." never
-// climbs above the root.
-void normalise(const std::string& text, std::vector<std::string>& parts) {
-    size_t start = 0;
-    while (start <= text.size()) {
-        size_t end = start;
-        while (end < text.size() && !isSeparator(text[end])) {
-            ++end;
-        }
-        const std::string part = text.substr(start, end - start);
-        start = end + 1;
-        if (part.empty() || part == ".") {
-            continue;
-        }
-        if (part == "..") {
-            if (!parts.empty()) {
-                parts.pop_back();
-            }
-        } else {
-            parts.push_back(part);
-        }
-    }
-}
-
 std::string joinParts(const std::string& prefix, const std::vector<std::string>& parts,
                       bool trailing) {
     std::string result = prefix;
@@ -97,7 +73,7 @@ std::string fullWindowsPath(const std::string& path) {
             return result;
         }
         if (pos < rest.size()) {
-            normalise(rest.substr(pos), parts);
+            detail::addComponents(rest.substr(pos), parts);
         }
         return joinParts("\\\\" + all[0] + "\\" + all[1], parts, trailing);
     }
@@ -113,12 +89,12 @@ std::string fullWindowsPath(const std::string& path) {
                 rest = current.substr(2) + "\\" + rest;
             }
         }
-        normalise(rest, parts);
+        detail::addComponents(rest, parts);
         return joinParts(drive, parts, trailing);
     }
     if (isSeparator(path[0])) {
         // A path without a drive is a Linux path: shown through the drive map.
-        normalise(path, parts);
+        detail::addComponents(path, parts);
         std::string native;
         for (const std::string& part : parts) {
             native += "/" + part;
