@@ -8,6 +8,6 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build/release"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DBREVANT_BUILD_TESTS=OFF -DBREVANT_BUILD_BENCH=OFF >/dev/null
-cmake --build "$build" --target brevant-editor Brevant15
+cmake --build "$build" --target brevant-editor Brevant15 brevant-listen
 
 exec "$root/samples/run-session.sh" "$build/bin" "$root/samples/session.scr"
