@@ -566,11 +566,11 @@ AcDb::TextVertMode AcDbText::verticalMode() const {
 }
 
 namespace {
-const char* const kAttribMarkers[] = {"AcDbText", nullptr};
-const char* const kAttdefMarkers[] = {"AcDbText", nullptr};
+// Attributes and their definitions carry the text's subclass before their own.
+const char* const kAttributeMarkers[] = {"AcDbText", nullptr};
 }  // namespace
 
-AcDbAttribute::AcDbAttribute() : AcDbText("ATTRIB", kAttribMarkers) {
+AcDbAttribute::AcDbAttribute() : AcDbText("ATTRIB", kAttributeMarkers) {
     auto& tags = hostData()->tags;
     tags.push_back(OwnedTag{10, "0.0"});
     tags.push_back(OwnedTag{20, "0.0"});
@@ -620,7 +620,7 @@ Adesk::UInt16 AcDbAttribute::fieldLength() const {
     return Adesk::UInt16(hostData()->getInt(73, 0));
 }
 
-AcDbAttributeDefinition::AcDbAttributeDefinition() : AcDbText("ATTDEF", kAttdefMarkers) {
+AcDbAttributeDefinition::AcDbAttributeDefinition() : AcDbText("ATTDEF", kAttributeMarkers) {
     auto& tags = hostData()->tags;
     tags.push_back(OwnedTag{10, "0.0"});
     tags.push_back(OwnedTag{20, "0.0"});

@@ -76,7 +76,12 @@ std::string_view trimmed(std::string_view text) {
     return text.substr(b, e - b);
 }
 
-bool parseDouble(std::string_view text, double& value) {
+namespace {
+
+// A whole number of the given type: blanks around it and a leading "+" are
+// allowed, anything else left over is not.
+template <typename T>
+bool parseNumber(std::string_view text, T& value) {
     text = trimmed(text);
     if (!text.empty() && text[0] == '+')
         text.remove_prefix(1);
@@ -86,14 +91,14 @@ bool parseDouble(std::string_view text, double& value) {
     return r.ec == std::errc() && r.ptr == text.data() + text.size();
 }
 
+}  // namespace
+
+bool parseDouble(std::string_view text, double& value) {
+    return parseNumber(text, value);
+}
+
 bool parseInt(std::string_view text, int64_t& value) {
-    text = trimmed(text);
-    if (!text.empty() && text[0] == '+')
-        text.remove_prefix(1);
-    if (text.empty())
-        return false;
-    auto r = std::from_chars(text.data(), text.data() + text.size(), value);
-    return r.ec == std::errc() && r.ptr == text.data() + text.size();
+    return parseNumber(text, value);
 }
 
 bool parseHandle(std::string_view text, uint64_t& value) {
