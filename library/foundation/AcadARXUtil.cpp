@@ -75,3 +75,46 @@ CString CAutoCADUtil::getCurrentDocumentName() {
     }
     return CString(pDocument->fileName());
 }
+
+bool CAutoCADUtil::lockDocument() {
+    traceFormat(_T("CAutoCADUtil::lockDocument()"));
+    AcApDocument* pDocument = acDocManager->curDocument();
+    if (pDocument == NULL) {
+        traceFormat(_T("\tno default document present"));
+        return true;
+    }
+    const Acad::ErrorStatus esLock =
+        acDocManager->lockDocument(pDocument, AcAp::kWrite, NULL, NULL, true);
+    if (esLock != Acad::eOk) {
+        traceFormat(_T("\tlock failure (%d)"), (int)esLock);
+        return false;
+    }
+    return true;
+}
+
+void CAutoCADUtil::unlockDocument() {
+    traceFormat(_T("CAutoCADUtil::unlockDocument()"));
+    AcApDocument* pDocument = acDocManager->curDocument();
+    if (pDocument == NULL) {
+        traceFormat(_T("\tno default document present"));
+        return;
+    }
+    const Acad::ErrorStatus esUnlock = acDocManager->unlockDocument(pDocument);
+    const bool bSuccess = (esUnlock == Acad::eOk);
+    if (!bSuccess) {
+        traceFormat(_T("\tunlock failure (%d)"), (int)esUnlock);
+    }
+    PELLAM_VERIFY(bSuccess);
+}
+
+bool CAutoCADUtil::isLocked() {
+    traceFormat(_T("CAutoCADUtil::isLocked()"));
+    AcApDocument* pDocument = acDocManager->curDocument();
+    if (pDocument == NULL) {
+        traceFormat(_T("\tno default document present"));
+        return false;
+    }
+    const AcAp::DocLockMode lockMode = pDocument->lockMode(true);
+    traceFormat(_T("\tcurrent lock mode (%d)"), (int)lockMode);
+    return !(lockMode == AcAp::kNotLocked || lockMode == AcAp::kNone);
+}

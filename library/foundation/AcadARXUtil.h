@@ -1,6 +1,6 @@
 // Editor operations shared by the module: LISP function tables defined,
-// undefined and dispatched under every name prefix, the editor's release and
-// the current document.
+// undefined and dispatched under every name prefix, the editor's release, the
+// current document and its lock.
 #pragma once
 
 #include <afx.h>
@@ -30,4 +30,14 @@ public:
     static CString getReleaseNumber();
     // The full path name of the current document; "" when there is none.
     static CString getCurrentDocumentName();
+
+    // Locks the current document for writing, as code outside a command must
+    // before it changes the drawing. No current document counts as locked
+    // (true); a lock the editor refuses is false.
+    static bool lockDocument();
+    // Gives back the latest lock taken with lockDocument.
+    static void unlockDocument();
+    // Whether the current document is locked by anyone, the module's own locks
+    // included; false without a current document.
+    static bool isLocked();
 };
