@@ -5,6 +5,7 @@
 
 #include "adslib.h"
 #include "dbapserv.h"
+#include "hostdb.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -533,6 +534,10 @@ int acedSSGet(const char* str, const void* pt1, const void* pt2, const struct re
     ss[1] = kSelectionMark;
     selectionSets()[ss[0]] = std::move(set);
     return RTNORM;
+}
+
+size_t brevant::host::openSelectionSetCount() {
+    return selectionSets().size();
 }
 
 int acedSSFree(const ads_name sname) {

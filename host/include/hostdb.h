@@ -62,4 +62,8 @@ Acad::ErrorStatus addText(AcDbDatabase* pDb, const char* text, const AcGePoint3d
 // Registers an application name (APPID) unless it is there already.
 Acad::ErrorStatus registerApplication(AcDbDatabase* pDb, const char* appName);
 
+// The selection sets that acedSSGet made and acedSSFree has not freed yet, so
+// that tests can see a caller free every set it took.
+size_t openSelectionSetCount();
+
 }  // namespace brevant::host

@@ -378,7 +378,9 @@ TEST(Database, ExtendedDataThroughEntityLists) {
 
     resbuf* filter = acutBuildList(-3, 1001, "Pellam-Ternis-1", 0);
     ads_name ss;
+    const size_t openSets = openSelectionSetCount();
     ASSERT_EQ(acedSSGet("X", nullptr, nullptr, filter, ss), RTNORM);
+    EXPECT_EQ(openSelectionSetCount(), openSets + 1);
     int32_t length = 0;
     ASSERT_EQ(acedSSLength(ss, &length), RTNORM);
     EXPECT_EQ(length, 1);
@@ -387,6 +389,7 @@ TEST(Database, ExtendedDataThroughEntityLists) {
     EXPECT_TRUE(member[0] == e2[0] && member[1] == e2[1]);
     EXPECT_EQ(acedSSName(ss, 1, member), RTERROR);
     EXPECT_EQ(acedSSFree(ss), RTNORM);
+    EXPECT_EQ(openSelectionSetCount(), openSets);
     EXPECT_EQ(acedSSLength(ss, &length), RTERROR);
     acutRelRb(filter);
     filter = acutBuildList(-3, 1001, "ACAD", 0);
