@@ -4,6 +4,12 @@
 
 #include "core/RxDictionary.h"
 #include "core/SysRegistry.h"
+#include "brevant/editor.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <string>
+#include <unistd.h>
 
 AcRxObject::~AcRxObject() = default;
 
@@ -54,4 +60,19 @@ AcRxObject* acrxRegisterService(const char* serviceName) {
 bool acrxServiceIsRegistered(const char* serviceName) {
     AcRxDictionary* pServices = acrxServiceDictionary();
     return serviceName != nullptr && pServices != nullptr && pServices->has(serviceName);
+}
+
+// The editor prints the reason on its command line and its error output and
+// ends the process without unloading modules or closing drawings, as the real
+// editor's fatal error does.
+void acrx_abort(const char* format, ...) {
+    char text[1024];
+    va_list args;
+    va_start(args, format);
+    vsnprintf(text, sizeof(text), format, args);
+    va_end(args);
+    brevant::host::print(std::string("\nINTERNAL ERROR: ") + text + "\n");
+    fprintf(stderr, "brevant-editor: INTERNAL ERROR: %s\n", text);
+    fflush(NULL);
+    _exit(3);
 }

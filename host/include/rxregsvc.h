@@ -67,3 +67,7 @@ public:
 AcRxObject* acrxRegisterService(const char* serviceName);
 bool acrxServiceIsRegistered(const char* serviceName);
 AcRxDictionary* acrxServiceDictionary();
+
+// Stops the editor at once after printing the formatted text: the last resort
+// of a module that finds the database in a state it cannot go on from.
+[[noreturn]] void acrx_abort(const char* format, ...) __attribute__((format(printf, 1, 2)));

@@ -328,3 +328,7 @@ extern "C" HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName) {
     SetLastError(ERROR_MOD_NOT_FOUND);
     return nullptr;
 }
+
+extern "C" DWORD WINAPI GetCurrentProcessId(void) {
+    return (DWORD)getpid();
+}

@@ -9,6 +9,8 @@ FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName);
 BOOL WINAPI FreeLibrary(HMODULE hLibModule);
 DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize);
 HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName);
+// The number of the calling process, unique among the processes running now.
+DWORD WINAPI GetCurrentProcessId(void);
 }
 
 #define DLL_PROCESS_DETACH 0
