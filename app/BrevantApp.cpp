@@ -4,15 +4,25 @@
 
 #include "BrevantEditorReactor.h"
 
+#include "ARXDrawingData.h"
+#include "ARXDrawingInformation.h"
 #include "ARXServiceUtilities.h"
+#include "ARXTitleBlock.h"
 #include "BaseUtil.h"
 #include "FileUtil.h"
 #include "Locator.h"
 #include "Maintenance.h"
 #include "Messages.h"
+#include "SettingsFile.h"
 #include "VersionBlock.h"
+#include "Variable.h"
+#include "acdocman.h"
 #include "aced.h"
+#include "acedxref.h"
+#include "acutmem.h"
 #include "brevant/dllmain.h"
+#include "dbapserv.h"
+#include "dbsymtb.h"
 
 using Pellam::Messages::traceFormat;
 
@@ -31,6 +41,13 @@ int countArguments(const resbuf* pArgs) {
     }
     return iArgs;
 }
+
+AcApDocument* currentDocument() {
+    AcApDocManager* pManager = acDocManagerPtr();
+    return pManager != NULL ? pManager->curDocument() : NULL;
+}
+
+const LPCTSTR kProjectSettingsFile = _T("ProjectSettings.txt");
 
 // The index of the extra name PellamWriteDwgInfo: just past the table's.
 short extraFunctionIndex() {
@@ -57,8 +74,7 @@ AcRx::AppRetCode CBrevantApp::entryPoint(AcRx::AppMsgCode msg, void* pkt) {
             break;
         case AcRx::kLoadDwgMsg:
             traceFormat(_T("AcRx::kLoadDwgMsg."));
-            // The open actions for a drawing that the editor reactor did not
-            // see open run here, before the names are defined.
+            checkForDelayedARXLoad();
             registerLispFunctions();
             break;
         case AcRx::kUnloadDwgMsg:
@@ -154,6 +170,87 @@ void CBrevantApp::loadMDITabs() {
                              (LPCTSTR)PellamFile::BaseName(sFileName, _T(""))) == 5100);
 }
 
+// ---- Drawings that were open before the module loaded -------------------------------
+
+void CBrevantApp::checkForDelayedARXLoad() {
+    traceFormat(_T("CBrevantApp::checkForDelayedARXLoad()\n"));
+    AcDbDatabase* pDatabase = acdbHostApplicationServices()->workingDatabase();
+    if (hasOpenReactorFired(pDatabase)) {
+        return;
+    }
+    const CString sDocumentName = CAutoCADUtil::getCurrentDocumentName();
+    if (!Pellam::CARXDrawingData::isValidFileName(sDocumentName)) {
+        return;
+    }
+    // Worked out before the open actions change the project.
+    const bool bReloadXREFs = isXREFReloadRequired(pDatabase);
+    runOpenActions(pDatabase, bReloadXREFs);
+}
+
+bool CBrevantApp::hasOpenReactorFired(AcDbDatabase* pDatabase) {
+    traceFormat(_T("CBrevantApp::hasOpenReactorFired(...)\n"));
+    return CBrevantEditorReactor::isTracked(pDatabase);
+}
+
+void CBrevantApp::runOpenActions(AcDbDatabase* pDatabase, bool bReloadXREFs) {
+    traceFormat(_T("CBrevantApp::runOpenActions(...)\n"));
+    CBrevantEditorReactor::actionOpened(pDatabase, CAutoCADUtil::getCurrentDocumentName());
+    if (bReloadXREFs) {
+        reloadXREFs(pDatabase);
+    }
+}
+
+bool CBrevantApp::isXREFReloadRequired(AcDbDatabase* pDatabase) {
+    traceFormat(_T("CBrevantApp::isXREFReloadRequired(...)\n"));
+    char* pProjectName = NULL;
+    if (pDatabase == NULL || pDatabase->getProjectName(pProjectName) != Acad::eOk) {
+        return false;
+    }
+    const CString sProjectName(pProjectName != NULL ? pProjectName : _T(""));
+    acutDelString(pProjectName);
+
+    const CString sFolder = Pellam::Locator::findFileUpwards(
+        kProjectSettingsFile, PellamFile::Directory(CAutoCADUtil::getCurrentDocumentName()));
+    const CSettingsFile settingsProject(sFolder + kProjectSettingsFile);
+    if (!settingsProject.isValid()) {
+        return false;
+    }
+    const CString sRequiredProjectName = settingsProject.getProjectLabel();
+    if (sRequiredProjectName != sProjectName) {
+        return true;
+    }
+    return settingsProject.getProjectPath() !=
+           CBrevantEditorReactor::getProjectSearchPath(sRequiredProjectName);
+}
+
+void CBrevantApp::reloadXREFs(AcDbDatabase* pDatabase) {
+    traceFormat(_T("CBrevantApp::reloadXREFs(...)\n"));
+    AcDbObjectIdArray arrayBTRIds;
+    AcDbBlockTable* pBlockTable = NULL;
+    if (pDatabase != NULL && pDatabase->getSymbolTable(pBlockTable, AcDb::kForRead) == Acad::eOk &&
+        pBlockTable != NULL) {
+        AcDbBlockTableIterator* pBlockIterator = NULL;
+        if (PELLAM_VERIFY(pBlockTable->newIterator(pBlockIterator) == Acad::eOk) &&
+            pBlockIterator != NULL) {
+            for (; !pBlockIterator->done(); pBlockIterator->step()) {
+                AcDbBlockTableRecord* pBlockTableRecord = NULL;
+                if (!PELLAM_VERIFY(pBlockIterator->getRecord(pBlockTableRecord, AcDb::kForRead) ==
+                                   Acad::eOk) ||
+                    pBlockTableRecord == NULL) {
+                    continue;
+                }
+                if (pBlockTableRecord->xrefStatus() == AcDb::kXrfFileNotFound) {
+                    arrayBTRIds.append(pBlockTableRecord->objectId());
+                }
+                PELLAM_VERIFY(pBlockTableRecord->close() == Acad::eOk);
+            }
+            delete pBlockIterator;
+        }
+        PELLAM_VERIFY(pBlockTable->close() == Acad::eOk);
+    }
+    PELLAM_VERIFY(acedXrefReload(arrayBTRIds, false) == Acad::eOk);
+}
+
 const LispFunctionTable& CBrevantApp::getFunctionTable() {
     return G_arrayFunctions;
 }
@@ -198,22 +295,110 @@ int LispVersion() {
     return RSRSLT;
 }
 
-// Writing the drawing information file on demand joins with the drawing
-// information file; until then the result is nil.
 int LispWriteDrawingInfo() {
     PELLAM_VERIFY(acedRetNil() == 5100);
+
+    CString sDrawingName;
+    CString sDrawingPrefix;
+    try {
+        sDrawingName = Pellam::CARXVariable(_T("DWGNAME")).readString();
+        sDrawingPrefix = Pellam::CARXVariable(_T("DWGPREFIX")).readString();
+    } catch (CException* pException) {
+        pException->Delete();
+        return RSRSLT;
+    }
+    const CString sFullDrawingName = sDrawingPrefix + sDrawingName;
+
+    AcApDocument* pDocument = currentDocument();
+    if (pDocument == NULL) {
+        return RSRSLT;
+    }
+    CARXDrawingInformation* pInformation = NULL;
+    try {
+        pInformation = new CARXDrawingInformation(pDocument->database(), pDocument->fileName());
+        pInformation->build();
+        CString sOutcome;
+        if (pInformation->WriteDinFile(sFullDrawingName)) {
+            sOutcome = _T("Document information was written.");
+            PELLAM_VERIFY(acedRetT() == 5100);
+        } else {
+            sOutcome = _T("Document information was not written.");
+        }
+        Pellam::Messages::trace(sOutcome);
+        delete pInformation;
+    } catch (CException* pException) {
+        pException->Delete();
+        delete pInformation;
+        Pellam::Messages::acadError(_T("Error writing DIN file for \"%s\"."),
+                                    (LPCTSTR)sFullDrawingName);
+    }
     return RSRSLT;
 }
 
-// Reading a title-block value joins with the title block; until then nil.
 int LispGetAttributeValue() {
     PELLAM_VERIFY(acedRetNil() == 5100);
+
+    const resbuf* pArgs = acedGetArgs();
+    const int iArgs = countArguments(pArgs);
+    if (iArgs < 1) {
+        Pellam::Messages::acadErrorMessage(
+            _T("Not enough arguments passed to BrevantGetAttributeValue"));
+        return RSRSLT;
+    }
+    if (iArgs > 1) {
+        Pellam::Messages::acadErrorMessage(
+            _T("Too many arguments passed to BrevantGetAttributeValue"));
+        return RSRSLT;
+    }
+    if (pArgs->restype != RTSTR) {
+        Pellam::Messages::acadErrorMessage(
+            _T("Invalid argument passed to BrevantGetAttributeValue"));
+        return RSRSLT;
+    }
+    const CString sMapTag(pArgs->resval.rstring);
+
+    AcApDocument* pDocument = currentDocument();
+    if (pDocument == NULL) {
+        return RSRSLT;
+    }
+    CARXTitleBlock titleBlock(pDocument->database(), pDocument->fileName());
+    CString sValue;
+    if (titleBlock.isInstance()) {
+        sValue = titleBlock.get(sMapTag);
+    }
+    PELLAM_VERIFY(acedRetStr(sValue) == 5100);
     return RSRSLT;
 }
 
-// Writing a title-block value joins with the title block; until then nil.
 int LispSetAttributeValue() {
     PELLAM_VERIFY(acedRetNil() == 5100);
+
+    const resbuf* pArgs = acedGetArgs();
+    const int iArgs = countArguments(pArgs);
+    if (iArgs < 2) {
+        Pellam::Messages::acadErrorMessage(
+            _T("Not enough arguments passed to BrevantSetAttributeValue"));
+        return RSRSLT;
+    }
+    if (iArgs > 2) {
+        Pellam::Messages::acadErrorMessage(
+            _T("Too many arguments passed to BrevantSetAttributeValue"));
+        return RSRSLT;
+    }
+    if (pArgs->restype != RTSTR || pArgs->rbnext->restype != RTSTR) {
+        return RSRSLT;
+    }
+    const CString sMapTag(pArgs->resval.rstring);
+    const CString sValue(pArgs->rbnext->resval.rstring);
+
+    AcApDocument* pDocument = currentDocument();
+    if (pDocument == NULL) {
+        return RSRSLT;
+    }
+    CARXTitleBlock titleBlock(pDocument->database(), pDocument->fileName());
+    if (titleBlock.isInstance() && titleBlock.set(sMapTag, sValue)) {
+        PELLAM_VERIFY(acedRetStr(sValue) == 5100);
+    }
     return RSRSLT;
 }
 

@@ -8,6 +8,8 @@
 #include "AcadARXUtil.h"
 #include "rxregsvc.h"
 
+class AcDbDatabase;
+
 class CBrevantApp {
 public:
     // Answers every message with AcRx::kRetOK; see the handlers below.
@@ -25,6 +27,17 @@ public:
     static void unregisterLispFunctions();
     // Invoke message: the handler behind the function code.
     static void invokeLispFunction(int iFunctionCode);
+
+    // Load-drawing message, before the names are defined: the open actions
+    // for a drawing whose opening the editor reactor did not see (the module
+    // was loaded after it), with its external references reloaded when the
+    // project it needs differs from the editor's.
+    static void checkForDelayedARXLoad();
+    static bool hasOpenReactorFired(AcDbDatabase* pDatabase);
+    static void runOpenActions(AcDbDatabase* pDatabase, bool bReloadXREFs);
+    static bool isXREFReloadRequired(AcDbDatabase* pDatabase);
+    // Reloads the references whose file was not found.
+    static void reloadXREFs(AcDbDatabase* pDatabase);
 
     // Loads the companion module TarvexMDITabs<release>, or its highest
     // numbered file, from beside the module file when there is one.

@@ -21,7 +21,9 @@ using Pellam::Messages::traceFormat;
 CBrevantEditorReactor* CBrevantEditorReactor::m_pBrevantReactor = NULL;
 std::map<AcDbDatabase*, CDrawingHistory> CBrevantEditorReactor::m_mapDocumentHistory;
 std::map<AcDbDatabase*, CDocumentLock> CBrevantEditorReactor::m_mapDocumentLock;
-std::map<AcDbDatabase*, CSaveInProgress> CBrevantEditorReactor::m_mapDrawingInformation;
+std::map<AcDbDatabase*, CARXDrawingInformation> CBrevantEditorReactor::m_mapDrawingInformation;
+std::map<AcDbDatabase*, CBrevantEditorReactor::CRenameInProgress>
+    CBrevantEditorReactor::m_mapRenameInProgress;
 
 namespace {
 
@@ -94,6 +96,7 @@ void CBrevantEditorReactor::detach() {
     m_mapDocumentHistory.clear();
     m_mapDocumentLock.clear();
     m_mapDrawingInformation.clear();
+    m_mapRenameInProgress.clear();
 }
 
 // ---- Notifications ----------------------------------------------------------------
@@ -125,8 +128,7 @@ void CBrevantEditorReactor::beginSave(AcDbDatabase* pDwg, const char* pIntendedN
         if (pManager != NULL && pManager->document(pDwg) != NULL && bValid) {
             actionPossibleSaveAs(pDwg, sIntendedName);
             traceFormat(_T("actionBeginSave(\"%s\")"), (LPCTSTR)sIntendedName);
-            // The drawing information of the save is built here, while the
-            // drawing is in the state being saved.
+            beginSaveDIN(pDwg, sIntendedName);
         }
     });
 }
@@ -139,14 +141,46 @@ void CBrevantEditorReactor::saveComplete(AcDbDatabase* pDwg, const char* pActual
         AcApDocManager* pManager = acDocManagerPtr();
         if (pManager != NULL && pManager->document(pDwg) != NULL && bValid) {
             traceFormat(_T("actionSaveComplete(\"%s\")"), (LPCTSTR)sActualName);
-            // The drawing information of the save is written here, under the
-            // name saved.
+            saveCompleteDIN(pDwg, sActualName);
             trace(_T("saveCompleteHIS(...)"));
             checkForRefedit(pDwg);
             auto it = m_mapDocumentHistory.find(pDwg);
             if (it != m_mapDocumentHistory.end()) {
                 it->second.markSaved();
             }
+        }
+        // The save is done: a name it changed stays changed.
+        m_mapRenameInProgress.erase(pDwg);
+    });
+}
+
+void CBrevantEditorReactor::abortSave(AcDbDatabase* pDwg) {
+    guarded([pDwg] {
+        trace(_T("CBrevantEditorReactor::abortSave(...)"));
+        // The drawing information built for the save describes no file.
+        m_mapDrawingInformation.erase(pDwg);
+        auto it = m_mapRenameInProgress.find(pDwg);
+        if (it == m_mapRenameInProgress.end()) {
+            return;
+        }
+        const CRenameInProgress rename = it->second;
+        m_mapRenameInProgress.erase(it);
+        traceFormat(_T("actionAbortSave(\"%s\")"), (LPCTSTR)rename.m_sPreviousName);
+        // The target's period never began and its lock stands for a file that
+        // was never written: the period goes without a record, the lock goes.
+        m_mapDocumentHistory.erase(pDwg);
+        closeLOK(pDwg);
+        // The drawing goes on under its previous name: a period from now (the
+        // record of the period before the attempt is already in its history
+        // file), its lock, and its project.
+        if (rename.m_bHadHistory) {
+            openHIS(pDwg, rename.m_sPreviousName);
+        }
+        if (rename.m_bHadLock) {
+            openLOK(pDwg, rename.m_sPreviousName);
+        }
+        if (pDwg != NULL && pDwg->setProjectName(rename.m_sPreviousProject) != Acad::eOk) {
+            acadError(_T("Unable to set project (\"%s\")"), (LPCTSTR)rename.m_sPreviousProject);
         }
     });
 }
@@ -176,6 +210,18 @@ void CBrevantEditorReactor::actionPossibleSaveAs(AcDbDatabase* pDatabase, LPCTST
     if (getDrawingFileName(pDatabase).CompareNoCase(szIntendedName) == 0) {
         return;  // a plain save changes no tracking
     }
+    // What the save changes is kept until it completes, so that a save that
+    // fails can be undone.
+    CRenameInProgress& rename = m_mapRenameInProgress[pDatabase];
+    rename.m_sPreviousName = getDrawingFileName(pDatabase);
+    rename.m_bHadHistory = m_mapDocumentHistory.count(pDatabase) != 0;
+    rename.m_bHadLock = m_mapDocumentLock.count(pDatabase) != 0;
+    char* pProject = NULL;
+    if (pDatabase != NULL && pDatabase->getProjectName(pProject) == Acad::eOk) {
+        rename.m_sPreviousProject = pProject != NULL ? pProject : _T("");
+    }
+    acutDelString(pProject);
+
     // The period so far is recorded under the old name, the new one starts
     // now; the old lock goes and the new one is written before the save.
     traceFormat(_T("renameHIS(\"%s\")"), szIntendedName);
@@ -247,6 +293,48 @@ void CBrevantEditorReactor::closeLOK(AcDbDatabase* pDatabase) {
         acadError(_T("Error releasing lock."));
     }
     m_mapDocumentLock.erase(pDatabase);
+}
+
+// ---- Drawing information ------------------------------------------------------------
+
+void CBrevantEditorReactor::beginSaveDIN(AcDbDatabase* pDatabase, LPCTSTR szDrawing) {
+    traceFormat(_T("beginSaveDIN(\"%s\")"), szDrawing);
+    checkForRefedit(pDatabase);
+    auto it = m_mapDrawingInformation.find(pDatabase);
+    if (it != m_mapDrawingInformation.end()) {
+        const CARXDrawingInformation* pDrawingInformation = &it->second;
+        PELLAM_VERIFY(pDrawingInformation == NULL);
+        return;
+    }
+    // Stored first, then built: copies start empty.
+    CARXDrawingInformation& information = m_mapDrawingInformation[pDatabase];
+    information = CARXDrawingInformation(pDatabase, szDrawing);
+    information.build();
+}
+
+void CBrevantEditorReactor::saveCompleteDIN(AcDbDatabase* pDatabase, LPCTSTR szActualName) {
+    traceFormat(_T("saveCompleteDIN(\"%s\")"), szActualName);
+    checkForRefedit(pDatabase);
+    bool bWritten = false;
+    auto it = m_mapDrawingInformation.find(pDatabase);
+    if (it != m_mapDrawingInformation.end()) {
+        try {
+            bWritten = it->second.WriteDinFile(szActualName);
+        } catch (CException* pException) {
+            pException->Delete();
+            acadError(_T("Error writing DIN file for \"%s\"."), szActualName);
+        }
+        m_mapDrawingInformation.erase(pDatabase);
+    } else {
+        const CARXDrawingInformation* pDrawingInformation = NULL;
+        PELLAM_VERIFY(pDrawingInformation != NULL);
+    }
+    trace(bWritten ? _T("Document information was written.")
+                   : _T("Document information was not written."));
+}
+
+bool CBrevantEditorReactor::isTracked(AcDbDatabase* pDatabase) {
+    return m_mapDocumentHistory.count(pDatabase) != 0;
 }
 
 // ---- Names and reference editing ----------------------------------------------------

@@ -8,14 +8,12 @@
 
 #include <map>
 
+#include "ARXDrawingInformation.h"
 #include "DocumentLock.h"
 #include "DrawingHistory.h"
 #include "aced.h"
 
 class AcDbDatabase;
-
-// What a save keeps of a drawing between its beginning and its completion.
-struct CSaveInProgress {};
 
 class CBrevantEditorReactor : public AcEditorReactor {
 public:
@@ -24,6 +22,9 @@ public:
     void databaseToBeDestroyed(AcDbDatabase* pDwg) override;
     void beginSave(AcDbDatabase* pDwg, const char* pIntendedName) override;
     void saveComplete(AcDbDatabase* pDwg, const char* pActualName) override;
+    // A save that failed after it began: the side files are put back as they
+    // were before it began.
+    void abortSave(AcDbDatabase* pDwg) override;
 
     // Start-up: registers the refresh message and adds the one reactor to the
     // editor. Unload: removes and deletes it, unregisters the message and
@@ -53,15 +54,32 @@ public:
     // The project's "RefSearchPath" in the current profile; "" when missing.
     static CString getProjectSearchPath(LPCTSTR szProjectName);
 
+    // Whether the reactor has handled the opening of the drawing (its history
+    // is kept).
+    static bool isTracked(AcDbDatabase* pDatabase);
+
 private:
     static void actionPossibleSaveAs(AcDbDatabase* pDatabase, LPCTSTR szIntendedName);
     static void openHIS(AcDbDatabase* pDatabase, LPCTSTR szDrawing);
     static void openLOK(AcDbDatabase* pDatabase, LPCTSTR szDrawing);
     static void closeHIS(AcDbDatabase* pDatabase);
     static void closeLOK(AcDbDatabase* pDatabase);
+    static void beginSaveDIN(AcDbDatabase* pDatabase, LPCTSTR szDrawing);
+    static void saveCompleteDIN(AcDbDatabase* pDatabase, LPCTSTR szActualName);
 
     static CBrevantEditorReactor* m_pBrevantReactor;
     static std::map<AcDbDatabase*, CDrawingHistory> m_mapDocumentHistory;
     static std::map<AcDbDatabase*, CDocumentLock> m_mapDocumentLock;
-    static std::map<AcDbDatabase*, CSaveInProgress> m_mapDrawingInformation;
+    static std::map<AcDbDatabase*, CARXDrawingInformation> m_mapDrawingInformation;
+
+    // What a save under a new name changed when it began, kept until it
+    // completes so that a failed save can be undone: the drawing's name,
+    // whether it had a history period and a lock, and its project name.
+    struct CRenameInProgress {
+        CString m_sPreviousName;
+        CString m_sPreviousProject;
+        bool m_bHadHistory = false;
+        bool m_bHadLock = false;
+    };
+    static std::map<AcDbDatabase*, CRenameInProgress> m_mapRenameInProgress;
 };

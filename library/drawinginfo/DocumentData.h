@@ -1,6 +1,7 @@
 // Services shared by the files kept beside a drawing: the refresh broadcast
-// that tells the document manager a drawing's side files have changed, and
-// the drawing's docinfo folder that holds them.
+// that tells the document manager a drawing's side files have changed, the
+// drawing's docinfo folder that holds them, and the drawing's preview image
+// copied from the saved drawing file into its drawing information file.
 #pragma once
 
 #include <afx.h>
@@ -20,5 +21,16 @@ void refreshDocumentManager();
 // with its missing parents when it does not exist; "" after a host error
 // message when it cannot be made.
 CString getDocInfoDirectory(LPCTSTR sPath);
+
+// Writes the DWGTHUMBNAIL section of the drawing information file: the
+// preview bitmap stored in the saved drawing file sPath, as a whole bitmap
+// file, Base64-encoded. False, and nothing written, when the drawing file
+// holds no usable preview. Every offset, count and size is taken from the
+// drawing file and checked against its length before it is used.
+bool dumpDrawingPreview(LPCTSTR sPath, CStdioFile& file);
+
+// The number of colour-table entries of a bitmap with the bit count and the
+// colours-used value of its information header.
+DWORD colorTableEntries(WORD wBitCount, DWORD dwColorsUsed);
 
 }  // namespace Pellam

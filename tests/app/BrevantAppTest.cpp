@@ -9,11 +9,14 @@
 
 #include "BrevantApp.h"
 #include "Messages.h"
+#include "TempDir.h"
 #include "acdocman.h"
 #include "aced.h"
 #include "brevant/editor.h"
 #include "brevant/platform.h"
 #include "rxregsvc.h"
+
+#include <unistd.h>
 
 extern "C" AcRx::AppRetCode acrxEntryPoint(AcRx::AppMsgCode msg, void* pkt);
 
@@ -31,6 +34,10 @@ const std::vector<std::string> kNames = {
 class BrevantApp : public ::testing::Test {
 protected:
     void SetUp() override {
+        // A new drawing's folder is the current one: side files written on
+        // demand land in the test's own folder.
+        ASSERT_NE(getcwd(m_szFolder, sizeof(m_szFolder)), nullptr);
+        ASSERT_EQ(chdir(m_dir.path().c_str()), 0);
         brevant::host::setConsoleOutput(false);
         brevant::platform::captureMessageBoxes(&m_vectorBoxes);
         unsetenv("BREVANT_LISPDISPATCH");
@@ -43,6 +50,7 @@ protected:
         brevant::host::restartSession();
         brevant::platform::captureMessageBoxes(nullptr);
         unsetenv("BREVANT_LISPDISPATCH");
+        EXPECT_EQ(chdir(m_szFolder), 0);
     }
     static void setLevel(int iLevel) {
         int iPrevious = 0;
@@ -56,6 +64,8 @@ protected:
     }
 
     std::vector<brevant::platform::MessageBoxCall> m_vectorBoxes;
+    brevant::test::TempDir m_dir;
+    char m_szFolder[4096] = {0};
 };
 
 }  // namespace
@@ -143,10 +153,18 @@ TEST_F(BrevantApp, NamesCarryTheTableIndices) {
             std::to_string(c.iCode / 2) + "\n";
         EXPECT_EQ(transcript().rfind(sDispatch, 0), 0u) << transcript();
     }
-    // The extra name goes straight to its handler.
+    // The extra name goes straight to its handler, which writes the drawing
+    // information of the new drawing in its folder.
     brevant::host::clearTranscript();
     brevant::host::evaluateLisp("(PellamWriteDwgInfo)");
-    EXPECT_EQ(transcript(), "Brevant (high) : AcRx::kInvkSubrMsg.\nnil\n");
+    EXPECT_EQ(
+        transcript().rfind("Brevant (high) : AcRx::kInvkSubrMsg.\n"
+                           "Brevant (high) : Read - DWGNAME value is : Drawing1.dwg (String).\n",
+                           0),
+        0u)
+        << transcript();
+    EXPECT_EQ(transcript().find("iFunctionCode"), std::string::npos);
+    EXPECT_TRUE(brevant::test::fileExists(m_dir.file("docinfo/Drawing1-dwg.din")));
 }
 
 TEST_F(BrevantApp, InvokeMessageAndDirectCallReachTheSameHandler) {
@@ -169,8 +187,8 @@ TEST_F(BrevantApp, InvokeMessageAndDirectCallReachTheSameHandler) {
     } cases[] = {
         {0, "2", "0"},
         {1, "0", "2"},
-        {10, "", "nil"},
-        {6, "\"DOCTITLE\"", "nil"},
+        {10, "", "T"},
+        {6, "\"DOCTITLE\"", "\"\""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.iCode);

@@ -183,7 +183,8 @@ TEST_F(EditorReactor, OpenSaveSaveAsCloseFollowTheDrawing) {
     clockAt(10, 0);
     ASSERT_TRUE(runCommand("SAVE"));  // the last save counts
     EXPECT_FALSE(there("docinfo/plan01-dwg.his"));
-    EXPECT_EQ(m_iBroadcasts, 1);
+    EXPECT_TRUE(there("docinfo/plan01-dwg.din"));
+    EXPECT_EQ(m_iBroadcasts, 3);  // each save's drawing information
 
     // Save under a new name: the old period is recorded, the old lock goes
     // and the new one stands before the new file is written.
@@ -199,7 +200,8 @@ TEST_F(EditorReactor, OpenSaveSaveAsCloseFollowTheDrawing) {
         "\"3 Dec 2026 09:00 UNTIL 3 Dec 2026 11:00  (Last Save: 10:00)\"";
     EXPECT_EQ(onDisk("docinfo/plan01-dwg.his"), sFirstRecord);
     EXPECT_EQ(onDisk("docinfo/plan02-dwg.lok"), lockText("11:00"));
-    EXPECT_EQ(m_iBroadcasts, 4);
+    EXPECT_TRUE(there("docinfo/plan02-dwg.din"));
+    EXPECT_EQ(m_iBroadcasts, 7);
 
     // Closing records the period under the new name, which began at the save-as.
     clockAt(12, 0);
@@ -208,7 +210,7 @@ TEST_F(EditorReactor, OpenSaveSaveAsCloseFollowTheDrawing) {
               "\r\n3/Dec/2026 12:00> EDIT \"jsmith\" \"PC042\" "
               "\"3 Dec 2026 11:00 UNTIL 3 Dec 2026 12:00  (Last Save: 11:00)\"");
     EXPECT_FALSE(there("docinfo/plan02-dwg.lok"));
-    EXPECT_EQ(m_iBroadcasts, 6);
+    EXPECT_EQ(m_iBroadcasts, 9);
 
     clockAt(23, 50);
     ASSERT_TRUE(runCommand(std::string("OPEN ") + kPlan01));
@@ -219,7 +221,7 @@ TEST_F(EditorReactor, OpenSaveSaveAsCloseFollowTheDrawing) {
                   "\r\n4/Dec/2026 00:10> VIEW \"jsmith\" \"PC042\" "
                   "\"3 Dec 2026 23:50 ->4 Dec 2026 00:10\"");
     EXPECT_FALSE(there("docinfo/plan01-dwg.lok"));
-    EXPECT_EQ(m_iBroadcasts, 9);
+    EXPECT_EQ(m_iBroadcasts, 12);
     EXPECT_EQ(transcript(), "");
     EXPECT_TRUE(m_vectorBoxes.empty());
 }
