@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # A document manager listening before the editor starts hears one "Pellam-Brevant"
-# broadcast, with 2116 and 0, for every change of a lock or history file: the
-# open (lock written), the save under a new name (old history appended, old
-# lock deleted, new lock written) and the close (history appended, lock
-# deleted) make six. A second run with no listener at all ends just the same.
+# broadcast, with 2116 and 0, for every change of a lock, history or drawing
+# information file: the open (lock written), two saves (drawing information
+# written each time), the save under a new name (old history appended, old
+# lock deleted, new lock written, drawing information written) and the close
+# (history appended, lock deleted) make nine. A second run with no listener at
+# all ends just the same.
 #
 # Usage: listener-hears-refreshes.sh <brevant-editor> <brevant-listen>
 set -euo pipefail
@@ -26,6 +28,8 @@ SAVEAS C:\Jobs\plan01.dwg
 CLOSE
 ARX LOAD Brevant15.arx
 OPEN C:\Jobs\plan01.dwg
+SAVE
+SAVE
 SAVEAS C:\Jobs\plan02.dwg
 CLOSE
 QUIT
@@ -49,8 +53,8 @@ kill "$listener"
 wait "$listener" 2>/dev/null || true
 count=$(grep -c -x -F "$expected" "$run/heard.txt" || true)
 lines=$(grep -c . "$run/heard.txt" || true)
-if [ "$count" != 6 ] || [ "$lines" != 6 ]; then
-    echo "expected six lines '$expected', heard:"
+if [ "$count" != 9 ] || [ "$lines" != 9 ]; then
+    echo "expected nine lines '$expected', heard:"
     cat "$run/heard.txt"
     exit 1
 fi
@@ -59,4 +63,4 @@ fi
 rm -rf "$run/C/Jobs/docinfo" "$run/C/Jobs/plan02.dwg"
 (cd "$run/C" && timeout 60 "$editor" "$run/session.scr") > "$run/editor2.txt"
 cmp "$run/editor.txt" "$run/editor2.txt"
-echo "six broadcasts heard; the run without a listener printed the same"
+echo "nine broadcasts heard; the run without a listener printed the same"
