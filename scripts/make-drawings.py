@@ -6,6 +6,7 @@ writer than the editor itself.
 
 Usage: make-drawings.py sample <folder of drive C>
        make-drawings.py scenario <scenario drives folder>
+       make-drawings.py open-before-load <scenario drives folder>
 
 Each drawing is described below in the terms the document manager sees:
 title blocks of the settings files' standards, revision marks, external
@@ -238,8 +239,24 @@ def scenario(drives):
     save(new_drawing(), os.path.join(drives, "S", "D400", "unc.dwg"))
 
 
+def open_before_load(drives):
+    """A drawing whose reference is found only on its project's search path,
+    and one whose project is already the editor's."""
+    a100 = os.path.join(drives, "C", "Jobs", "A100")
+    site = new_drawing()
+    site.layers.new("SURVEY")
+    site.modelspace().add_line((0, 0), (100, 0), dxfattribs={"layer": "SURVEY"})
+    save(site, os.path.join(a100, "xrefs", "site.dwg"))
+    plan = new_drawing()
+    xref(plan, "site", "site.dwg")
+    save(plan, os.path.join(a100, "plan01.dwg"))
+    save(new_drawing(), os.path.join(a100, "plan02.dwg"))
+    save(new_drawing(), os.path.join(a100, "plan03.dwg"))
+
+
 if __name__ == "__main__":
-    if len(sys.argv) != 3 or sys.argv[1] not in ("sample", "scenario"):
+    makers = {"sample": sample, "scenario": scenario, "open-before-load": open_before_load}
+    if len(sys.argv) != 3 or sys.argv[1] not in makers:
         sys.stderr.write(__doc__.split("\n\n")[1] + "\n")
         sys.exit(2)
-    {"sample": sample, "scenario": scenario}[sys.argv[1]](sys.argv[2])
+    makers[sys.argv[1]](sys.argv[2])

@@ -18,6 +18,8 @@
 #                   "\\srv\jobs=S" maps a UNC share
 #   expected-files/ optional: files that the run must leave, by their path in
 #                   the run folder, compared byte for byte
+#   check           optional: a program run after the session with the run
+#                   folder as its argument; its failure fails the test
 # When the run folder has C/Tarvex/Brevant/, the module files beside the editor
 # are installed into its bin folder, as on a workstation, so that the module
 # finds its standard and domain settings from there.
@@ -137,6 +139,10 @@ if [ -d "$scenario/expected-files" ]; then
             failed=1
         fi
     done < <(cd "$scenario/expected-files" && find . -type f | sort)
+fi
+if [ -x "$scenario/check" ] && ! "$scenario/check" "$run"; then
+    echo "$scenario/check failed on the run folder."
+    failed=1
 fi
 expected_status=0
 if [ -f "$scenario/status" ]; then
