@@ -356,6 +356,77 @@ TEST_F(EditorReactor, FilesThatCannotBeWrittenAreReported) {
     EXPECT_FALSE(there("docinfo/plan01-dwg.lok"));
 }
 
+// A drawing information file that cannot be written is reported with the
+// saved name, the previous file stays whole, and the editor's save stands.
+TEST_F(EditorReactor, DrawingInformationThatCannotBeWritten) {
+    using brevant::platform::Operation;
+    makeDrawing(kPlan01);
+    startModule();
+    ASSERT_TRUE(runCommand(std::string("OPEN ") + kPlan01));
+    ASSERT_TRUE(runCommand("SAVE"));
+    const std::string sPrevious = onDisk("docinfo/plan01-dwg.din");
+    ASSERT_NE(sPrevious, "");
+    transcript();
+    // The drawing's own file is made and renamed first; then the module's.
+    for (Operation op : {Operation::FileCreate, Operation::Rename}) {
+        SCOPED_TRACE((int)op);
+        brevant::platform::failAfter(op, 2);
+        clockAt(11, 0);
+        ASSERT_TRUE(runCommand("SAVE"));
+        EXPECT_EQ(transcript(),
+                  "Brevant AutoCAD error : 0 (eOk) - Error writing DIN file for "
+                  "\"C:\\Jobs\\A100\\plan01.dwg\".\n");
+        EXPECT_EQ(onDisk("docinfo/plan01-dwg.din"), sPrevious);
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir.file("C/Jobs/A100/docinfo")),
+                                std::filesystem::directory_iterator()),
+                  2);  // the lock and the drawing information, nothing else
+    }
+}
+
+// A save under a new name that fails while the drawing is written: the
+// target's lock goes, the drawing keeps its lock and goes on under its own
+// name, its project is as before, and nothing is written for the target.
+TEST_F(EditorReactor, AFailedSaveAsPutsTheSideFilesBack) {
+    using brevant::platform::Operation;
+    makeDrawing(kPlan01);
+    startModule();
+    clockAt(9, 0);
+    ASSERT_TRUE(runCommand(std::string("OPEN ") + kPlan01));
+    clockAt(10, 0);
+    ASSERT_TRUE(runCommand("SAVE"));
+    AcDbDatabase* pDb = acDocManagerPtr()->curDocument()->database();
+    ASSERT_EQ(pDb->setProjectName("Before"), Acad::eOk);
+
+    clockAt(11, 0);
+    brevant::platform::failAfter(Operation::Rename, 1);  // the drawing's own file
+    EXPECT_FALSE(runCommand(std::string("SAVEAS ") + kPlan02));
+    EXPECT_FALSE(there("plan02.dwg"));
+    EXPECT_FALSE(there("docinfo/plan02-dwg.lok"));
+    EXPECT_FALSE(there("docinfo/plan02-dwg.din"));
+    EXPECT_EQ(onDisk("docinfo/plan01-dwg.lok"), lockText("11:00"));
+    // The period up to the attempt was recorded when the save began.
+    const std::string sFirstRecord =
+        "\r\n3/Dec/2026 11:00> EDIT \"jsmith\" \"PC042\" "
+        "\"3 Dec 2026 09:00 UNTIL 3 Dec 2026 11:00  (Last Save: 10:00)\"";
+    EXPECT_EQ(onDisk("docinfo/plan01-dwg.his"), sFirstRecord);
+    char* pProject = nullptr;
+    ASSERT_EQ(pDb->getProjectName(pProject), Acad::eOk);
+    EXPECT_STREQ(pProject, "Before");
+    acutDelString(pProject);
+
+    // The drawing goes on under its own name from the attempt.
+    clockAt(12, 0);
+    ASSERT_TRUE(runCommand("SAVE"));
+    EXPECT_TRUE(there("docinfo/plan01-dwg.din"));
+    ASSERT_TRUE(runCommand("CLOSE"));
+    EXPECT_EQ(onDisk("docinfo/plan01-dwg.his"),
+              sFirstRecord +
+                  "\r\n3/Dec/2026 12:00> EDIT \"jsmith\" \"PC042\" "
+                  "\"3 Dec 2026 11:00 UNTIL 3 Dec 2026 12:00  (Last Save: 12:00)\"");
+    EXPECT_FALSE(there("docinfo/plan02-dwg.his"));
+    EXPECT_FALSE(there("docinfo/plan01-dwg.lok"));
+}
+
 // Unloading the module with two drawings open: both locks stay, no record is
 // written, then or when the editor later closes the drawings.
 TEST_F(EditorReactor, UnloadingLeavesLocksAndWritesNoHistory) {
