@@ -377,9 +377,10 @@ TEST_F(EditorReactor, DrawingInformationThatCannotBeWritten) {
                   "Brevant AutoCAD error : 0 (eOk) - Error writing DIN file for "
                   "\"C:\\Jobs\\A100\\plan01.dwg\".\n");
         EXPECT_EQ(onDisk("docinfo/plan01-dwg.din"), sPrevious);
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir.file("C/Jobs/A100/docinfo")),
-                                std::filesystem::directory_iterator()),
-                  2);  // the lock and the drawing information, nothing else
+        EXPECT_EQ(
+            std::distance(std::filesystem::directory_iterator(m_dir.file("C/Jobs/A100/docinfo")),
+                          std::filesystem::directory_iterator()),
+            2);  // the lock and the drawing information, nothing else
     }
 }
 

@@ -47,11 +47,10 @@ protected:
         return readFile(sFile);
     }
     static std::string lines(const std::vector<std::string>& vectorValues) {
-        const char* const sKeys[] = {"TBHANDLE", "DWGTITLE1", "DWGTITLE2", "DWGTITLE3",
-                                     "DWGTITLE4", "JOBTITLE1", "JOBTITLE2", "JOBTITLE3",
-                                     "JOBTITLE4", "DWGSTATUS", "JOBNUMBER", "JOBSUFFIX",
-                                     "TBSCALE", "ORIGINATOR", "ISSUEDATE", "REVISION",
-                                     "DWGNUMBER", "DESCRIPTION"};
+        const char* const sKeys[] = {
+            "TBHANDLE",  "DWGTITLE1",  "DWGTITLE2", "DWGTITLE3", "DWGTITLE4", "JOBTITLE1",
+            "JOBTITLE2", "JOBTITLE3",  "JOBTITLE4", "DWGSTATUS", "JOBNUMBER", "JOBSUFFIX",
+            "TBSCALE",   "ORIGINATOR", "ISSUEDATE", "REVISION",  "DWGNUMBER", "DESCRIPTION"};
         std::string sLines;
         for (size_t i = 0; i < 18; ++i) {
             std::string sKey = sKeys[i];
@@ -83,10 +82,16 @@ TEST_F(DrawingData, EighteenLinesEvenWhenEmpty) {
 
 TEST_F(DrawingData, EveryFieldFromTheTitleBlock) {
     defineBlock("TB", {"T1", "T2", "T3", "J1", "REV", "JOBNO", "SC", "BY", "DATE", "ST", "NO"});
-    const std::string sHandle =
-        insert("TB", {{"T1", "Quay Wall"}, {"T2", " two  blanks "}, {"J1", "From Block"},
-                      {"REV", "C"}, {"JOBNO", "J1-B"}, {"SC", "1:50"}, {"BY", "AB"},
-                      {"DATE", "04.12.26"}, {"ST", "FINAL"}, {"NO", "A100 102"}});
+    const std::string sHandle = insert("TB", {{"T1", "Quay Wall"},
+                                              {"T2", " two  blanks "},
+                                              {"J1", "From Block"},
+                                              {"REV", "C"},
+                                              {"JOBNO", "J1-B"},
+                                              {"SC", "1:50"},
+                                              {"BY", "AB"},
+                                              {"DATE", "04.12.26"},
+                                              {"ST", "FINAL"},
+                                              {"NO", "A100 102"}});
     // T4, J2 to J4 are mapped but not on the block: empty, and the job title
     // is not taken from the project settings.
     EXPECT_EQ(written(m_pDb, "X:\\Jobs\\J1\\sheet.dwg"),
@@ -111,11 +116,11 @@ TEST_F(DrawingData, TitleFromTheSummaryOnlyWithoutTitleBlock) {
 
 TEST_F(DrawingData, TheOldTitleMovesIntoTheSummaryOnce) {
     using namespace brevant::test;
-    WorkingDrawing drawing(settingsDrawingText(
-        {{"LINE", "1A",
-          settingsXData({"  _PellamDIszDwgTitle1 Old  Survey Plan", "no-blank-here",
-                         "_PellamDIszDwgNumber1 X-9"})},
-         {"CIRCLE", "1B", {}}}));
+    WorkingDrawing drawing(
+        settingsDrawingText({{"LINE", "1A",
+                              settingsXData({"  _PellamDIszDwgTitle1 Old  Survey Plan",
+                                             "no-blank-here", "_PellamDIszDwgNumber1 X-9"})},
+                             {"CIRCLE", "1B", {}}}));
     ASSERT_TRUE(drawing.valid());
     AcDbDatabase* pDb = drawing.database();
     EXPECT_EQ(summaryTitle(pDb), "");
@@ -128,8 +133,9 @@ TEST_F(DrawingData, TheOldTitleMovesIntoTheSummaryOnce) {
     first.fill();
     EXPECT_STREQ(first.getDrawingTitle(1), "Old  Survey Plan");
     EXPECT_EQ(summaryTitle(pDb), "Old  Survey Plan");
-    EXPECT_NE(takeCommandLine().find(traceLine("Title read from old XDATA (\"Old  Survey Plan\").")),
-              std::string::npos);
+    EXPECT_NE(
+        takeCommandLine().find(traceLine("Title read from old XDATA (\"Old  Survey Plan\").")),
+        std::string::npos);
 
     // The next record finds the title in the summary, not in the old records.
     Pellam::CARXDrawingData second(pDb, "X:\\Jobs\\None\\old.dwg");
@@ -141,8 +147,7 @@ TEST_F(DrawingData, TheOldTitleMovesIntoTheSummaryOnce) {
 TEST_F(DrawingData, OldRecordsAreNotReadDuringReferenceEditing) {
     using namespace brevant::test;
     WorkingDrawing drawing(settingsDrawingText(
-        {{"LINE", "1A", settingsXData({"_PellamDIszDwgTitle1 Old Title"})},
-         {"CIRCLE", "1B", {}}}));
+        {{"LINE", "1A", settingsXData({"_PellamDIszDwgTitle1 Old Title"})}, {"CIRCLE", "1B", {}}}));
     AcDbDatabase* pDb = drawing.database();
     AcDbDatabase* pHost = new AcDbDatabase(true, true);
     acdbHostApplicationServices()->setWorkingDatabase(pHost);

@@ -64,10 +64,10 @@ TEST(Base64, Decode) {
     } cases[] = {
         {"YWJj", "abc"},
         {"YWI", "ab"},
-        {"YWI=", "ab"},             // "=" is skipped
+        {"YWI=", "ab"},  // "=" is skipped
         {"AP8Q", std::string("\0\xff\x10", 3)},
         {"", "<0>"},
-        {"YW\r\nJj", "<0>"},        // a line end ends decoding with failure
+        {"YW\r\nJj", "<0>"},  // a line end ends decoding with failure
         {"YW*Jj", "<0>"},
         {"\xd9\xd7\xca\xea", "abc"},  // each character is taken without its top bit
     };

@@ -14,9 +14,9 @@
 #include "Messages.h"
 #include "brevant/editor.h"
 
+using brevant::platform::Operation;
 using brevant::test::readFile;
 using brevant::test::writeFile;
-using brevant::platform::Operation;
 
 namespace {
 
@@ -90,8 +90,10 @@ TEST_F(DrawingInformation, NamesWithBlanksOrTabsAreQuoted) {
         const char* sName;
         const char* sWritten;
     } cases[] = {
-        {"north arrow", "\"north arrow\""}, {"key\tplan", "\"key\tplan\""},
-        {"plain", "plain"},                 {"", ""},
+        {"north arrow", "\"north arrow\""},
+        {"key\tplan", "\"key\tplan\""},
+        {"plain", "plain"},
+        {"", ""},
         {"say \"hi\" now", "\"say \"hi\" now\""},  // nothing inside is escaped
         {"A|B", "A|B"},
     };
@@ -105,7 +107,7 @@ TEST_F(DrawingInformation, ReferenceLines) {
     GivenInformation information(m_pDb, "X:\\Jobs\\J1\\sheet.dwg");
     information.m_xrefs = {{"site", "X:\\site.dwg"},
                            {"grid", "X:\\ref files\\grid.dwg"},
-                           {"lonely"},                      // not two strings: left out
+                           {"lonely"},  // not two strings: left out
                            {"a", "b", "c"},
                            {"key\tplan", "kp.dwg"}};
     information.build();

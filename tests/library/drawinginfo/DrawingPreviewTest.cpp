@@ -74,7 +74,8 @@ protected:
     bool dump(const std::string& sDrawing, std::string& sWritten) {
         CStdioFile file;
         const std::string sOut = m_dir.file("out.din");
-        EXPECT_TRUE(file.Open(sOut.c_str(), CFile::modeCreate | CFile::modeWrite | CFile::typeText));
+        EXPECT_TRUE(
+            file.Open(sOut.c_str(), CFile::modeCreate | CFile::modeWrite | CFile::typeText));
         const bool bWritten = Pellam::dumpDrawingPreview(sDrawing.c_str(), file);
         file.Close();
         sWritten = readFile(sOut);
@@ -91,16 +92,16 @@ protected:
         EXPECT_EQ(sSection.compare(iSizeEnd, sEncoding.size(), sEncoding), 0);
         const std::string sTail = "\r\nEND DWGTHUMBNAIL\r\n";
         EXPECT_EQ(sSection.substr(sSection.size() - sTail.size()), sTail);
-        const std::string sBody = sSection.substr(
-            iSizeEnd + sEncoding.size(),
-            sSection.size() - sTail.size() - iSizeEnd - sEncoding.size());
+        const std::string sBody =
+            sSection.substr(iSizeEnd + sEncoding.size(),
+                            sSection.size() - sTail.size() - iSizeEnd - sEncoding.size());
         // Lines of 72 characters, each ended on disk by CR CR LF.
         std::string sText;
         size_t iAt = 0;
         while (iAt < sBody.size()) {
             const size_t iEnd = sBody.find("\r\r\n", iAt);
-            const std::string sLine = sBody.substr(iAt, iEnd == std::string::npos ? std::string::npos
-                                                                                     : iEnd - iAt);
+            const std::string sLine =
+                sBody.substr(iAt, iEnd == std::string::npos ? std::string::npos : iEnd - iAt);
             if (iEnd != std::string::npos) {
                 EXPECT_EQ(sLine.size(), 72u);
             } else {
@@ -124,9 +125,9 @@ protected:
 TEST_F(DrawingPreview, RealDrawings) {
     struct Case {
         const char* sFile;
-        uint32_t iSize;        // 0: no preview
+        uint32_t iSize;  // 0: no preview
         uint32_t iPixelsAt;
-        int iWhite, iBlack;    // colour-table entries swapped
+        int iWhite, iBlack;  // colour-table entries swapped
     } cases[] = {
         {"libredwg_example_2000.dwg", 24248, 1078, 0, 0},
         {"libredwg_2000_TS1.dwg", 17264, 1078, 21, 3},
@@ -202,7 +203,8 @@ TEST_F(DrawingPreview, PreviewDirectoriesThatLie) {
         {"a seeker beyond the file", "AC1015" + std::string(7, '\0') + le(1000000, 4), false},
         {"a file shorter than the seeker", "AC1015", false},
         {"an empty file", "", false},
-        {"a drawing kept as DXF text", "  0\r\nSECTION\r\n  2\r\nHEADER\r\n  0\r\nENDSEC\r\n", false},
+        {"a drawing kept as DXF text", "  0\r\nSECTION\r\n  2\r\nHEADER\r\n  0\r\nENDSEC\r\n",
+         false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.sWhat);
