@@ -188,3 +188,29 @@ TEST_F(TitleBlock, AttributesAreReadInTheWorkingDatabase) {
     acdbHostApplicationServices()->setWorkingDatabase(m_pDb);
     delete pOther;
 }
+
+// Thousands of title-block candidates in the settings and thousands of
+// attributes on the reference: the last candidate matches, every attribute
+// is read, the last of a repeated tag wins.
+TEST_F(TitleBlock, ThousandsOfCandidatesAndAttributes) {
+    std::string sSettings = "TITLEBLOCKS\n{\n";
+    for (int i = 0; i < 3000; ++i) {
+        sSettings +=
+            "BORDER \"b" + std::to_string(i) + "\" \"MISSING-" + std::to_string(i) + ".dwg\"\n";
+    }
+    sSettings += "BORDER \"found\" \"MANY.dwg\"\nDOCTITLE[1] T2999\nREVISION R\n}\n";
+    writeProjectSettings("X:\\Jobs\\Many", sSettings);
+    std::vector<std::string> vectorTags;
+    TagValues values;
+    for (int i = 0; i < 3000; ++i) {
+        vectorTags.push_back("T" + std::to_string(i));
+        values.emplace_back("T" + std::to_string(i), "value " + std::to_string(i));
+    }
+    values.emplace_back("T2999", "the later one");
+    defineBlock("MANY", vectorTags);
+    insert("MANY", values);
+    CARXTitleBlock titleBlock(m_pDb, "X:\\Jobs\\Many\\sheet.dwg");
+    ASSERT_TRUE(titleBlock.isInstance());
+    EXPECT_STREQ(titleBlock.get("DOCTITLE[1]"), "the later one");
+    EXPECT_STREQ(titleBlock.get("REVISION"), "");
+}
