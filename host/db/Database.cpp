@@ -72,23 +72,6 @@ Sec sectionOf(std::string_view name) {
 
 }  // namespace
 
-bool sameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (toupper((unsigned char)a[i]) != toupper((unsigned char)b[i]))
-            return false;
-    }
-    return true;
-}
-
-std::string upper(std::string_view s) {
-    std::string r(s);
-    for (char& c : r)
-        c = char(toupper((unsigned char)c));
-    return r;
-}
-
 char* copyText(std::string_view s) {
     char* p = static_cast<char*>(malloc(s.size() + 1));
     if (p != nullptr) {
@@ -375,7 +358,7 @@ bool AcDbDatabase::Impl::load(std::vector<char>&& buffer, std::string& error) {
                 std::string_view name = valueOf(d.block, 2);
                 for (size_t k = 0; k < blocks.size(); ++k) {
                     if (blocks[k].block == kNone &&
-                        sameName(recordName(blocks[k].blockRecord), name)) {
+                        sameText(recordName(blocks[k].blockRecord), name)) {
                         match = int(k);
                         break;
                     }
@@ -514,7 +497,7 @@ uint32_t AcDbDatabase::Impl::tableRecordByName(int table, std::string_view name,
     if (table < 0)
         return kNone;
     for (uint32_t m : tables[size_t(table)].members) {
-        if ((includeErased || !isErased(m)) && sameName(valueOf(m, 2), name))
+        if ((includeErased || !isErased(m)) && sameText(valueOf(m, 2), name))
             return m;
     }
     return kNone;
@@ -538,7 +521,7 @@ int AcDbDatabase::Impl::blockFlags(const BlockInfo& b) const {
 
 int AcDbDatabase::Impl::blockIndexByName(std::string_view name) const {
     for (size_t k = 0; k < blocks.size(); ++k) {
-        if (!isErased(blocks[k].primary()) && sameName(blockName(blocks[k]), name))
+        if (!isErased(blocks[k].primary()) && sameText(blockName(blocks[k]), name))
             return int(k);
     }
     return -1;
@@ -547,7 +530,7 @@ int AcDbDatabase::Impl::blockIndexByName(std::string_view name) const {
 uint32_t AcDbDatabase::Impl::modelSpace() const {
     for (const BlockInfo& b : blocks) {
         std::string n = blockName(b);
-        if (sameName(n, "*Model_Space") || sameName(n, "$MODEL_SPACE"))
+        if (sameText(n, "*Model_Space") || sameText(n, "$MODEL_SPACE"))
             return b.primary();
     }
     return kNone;
@@ -556,7 +539,7 @@ uint32_t AcDbDatabase::Impl::modelSpace() const {
 uint32_t AcDbDatabase::Impl::paperSpace() const {
     for (const BlockInfo& b : blocks) {
         std::string n = blockName(b);
-        if (sameName(n, "*Paper_Space") || sameName(n, "$PAPER_SPACE"))
+        if (sameText(n, "*Paper_Space") || sameText(n, "$PAPER_SPACE"))
             return b.primary();
     }
     return kNone;

@@ -13,6 +13,8 @@
 #include "acdb.h"
 #include "dbmain.h"
 
+#include <brevant/text.h>
+
 #include <map>
 #include <memory>
 #include <string>
@@ -201,9 +203,9 @@ struct AcDbDatabase::Impl {
 
 namespace brevant::db {
 
-// Case-insensitive comparison of names, as the editor compares symbols.
-bool sameName(std::string_view a, std::string_view b);
-std::string upper(std::string_view s);
+// Names compare as the editor compares symbols: without regard to case.
+using brevant::text::sameText;
+using brevant::text::upper;
 // Copies a text into memory that the caller releases with acutDelString/acdbFree.
 char* copyText(std::string_view s);
 // Every database that is open, so that stale ids and names are refused.

@@ -143,7 +143,7 @@ static uint32_t entryRecord(const AcDbDictionary* dict, const char* key) {
     if (d->db == nullptr || key == nullptr)
         return kNone;
     for (const Entry& e : entriesOf(d)) {
-        if (sameName(e.key, key)) {
+        if (sameText(e.key, key)) {
             uint32_t i = d->db->impl()->findHandle(e.handle);
             if (i != kNone && !d->db->impl()->isErased(i))
                 return i;
@@ -214,7 +214,7 @@ Acad::ErrorStatus AcDbDictionary::remove(const char* key, AcDbObjectId& returnId
         return Acad::eNotOpenForWrite;
     ObjectData* d = hostData();
     for (const Entry& e : entriesOf(d)) {
-        if (key != nullptr && sameName(e.key, key)) {
+        if (key != nullptr && sameText(e.key, key)) {
             if (d->db != nullptr) {
                 uint32_t i = d->db->impl()->findHandle(e.handle);
                 if (i != kNone)
@@ -273,7 +273,7 @@ Acad::ErrorStatus AcDbDictionary::setAt(const char* srchKey, AcDbObject* newValu
     const bool hard = d->getInt(280, 0) == 1;
     auto entries = entriesOf(d);
     for (const Entry& e : entries) {
-        if (sameName(e.key, srchKey)) {
+        if (sameText(e.key, srchKey)) {
             // The entry already there gives way to the new object.
             uint32_t old = impl->findHandle(e.handle);
             if (old != kNone && e.handle != handle)
@@ -450,11 +450,11 @@ static uint32_t projectNameRecord(AcDbDatabase::Impl* impl) {
     std::vector<std::pair<std::string, uint32_t>> entries;
     impl->dictionaryEntries(impl->nod, entries);
     for (auto& e : entries) {
-        if (sameName(e.first, "AcDbVariableDictionary") && !impl->isErased(e.second)) {
+        if (sameText(e.first, "AcDbVariableDictionary") && !impl->isErased(e.second)) {
             std::vector<std::pair<std::string, uint32_t>> vars;
             impl->dictionaryEntries(e.second, vars);
             for (auto& v : vars) {
-                if (sameName(v.first, "PROJECTNAME") && !impl->isErased(v.second))
+                if (sameText(v.first, "PROJECTNAME") && !impl->isErased(v.second))
                     return v.second;
             }
         }

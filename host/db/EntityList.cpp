@@ -229,7 +229,7 @@ resbuf* entityList(AcDbDatabase* db, uint32_t index, const resbuf* apps) {
         for (const resbuf* a = apps; a != nullptr; a = a->rbnext) {
             if (a->restype == RTSTR && a->resval.rstring != nullptr &&
                 (strcmp(a->resval.rstring, "*") == 0 ||
-                 sameName(tags[k].value, a->resval.rstring))) {
+                 sameText(tags[k].value, a->resval.rstring))) {
                 take = true;
             }
         }
@@ -253,7 +253,7 @@ bool matchesPattern(std::string_view value, const char* pattern) {
     while (true) {
         size_t comma = p.find(',');
         std::string_view one = p.substr(0, comma);
-        if (one == "*" || sameName(one, value))
+        if (one == "*" || sameText(one, value))
             return true;
         if (comma == std::string_view::npos)
             return false;
@@ -377,7 +377,7 @@ namespace {
 void tableMembers(AcDbDatabase::Impl* impl, const char* tblname, std::vector<uint32_t>& out) {
     if (tblname == nullptr)
         return;
-    if (sameName(tblname, "BLOCK")) {
+    if (sameText(tblname, "BLOCK")) {
         for (const BlockInfo& b : impl->blocks)
             out.push_back(b.primary());
         return;
@@ -388,7 +388,7 @@ void tableMembers(AcDbDatabase::Impl* impl, const char* tblname, std::vector<uin
 }
 
 resbuf* tableEntry(AcDbDatabase::Impl* impl, const char* tblname, uint32_t index) {
-    const bool block = sameName(tblname, "BLOCK");
+    const bool block = sameText(tblname, "BLOCK");
     const BlockInfo* b = impl->blockOf(index);
     std::string name = block && b ? impl->blockName(*b) : impl->recordName(index);
     int64_t flags = 0;
@@ -409,7 +409,7 @@ resbuf* tableEntry(AcDbDatabase::Impl* impl, const char* tblname, uint32_t index
         tail = tail->rbnext;
     if (tail == nullptr)
         return list;
-    if (sameName(tblname, "LAYER")) {
+    if (sameText(tblname, "LAYER")) {
         int64_t color = 7;
         brevant::dxf::parseInt(impl->valueOf(index, 62), color);
         std::string lt(impl->valueOf(index, 6));
@@ -441,8 +441,8 @@ struct resbuf* acdbTblSearch(const char* tblname, const char* sym, int setnext) 
             continue;
         const BlockInfo* b = db->impl()->blockOf(i);
         std::string name =
-            sameName(tblname, "BLOCK") && b ? db->impl()->blockName(*b) : db->impl()->recordName(i);
-        if (sameName(name, sym)) {
+            sameText(tblname, "BLOCK") && b ? db->impl()->blockName(*b) : db->impl()->recordName(i);
+        if (sameText(name, sym)) {
             if (setnext)
                 tableCursors()[upper(tblname)] = k + 1;
             return tableEntry(db->impl(), tblname, i);
@@ -516,7 +516,7 @@ int acedSSGet(const char* str, const void* pt1, const void* pt2, const struct re
             for (const std::string& app : apps) {
                 bool has = false;
                 for (const TagRef& t : tags) {
-                    if (t.code == 1001 && sameName(t.value, app))
+                    if (t.code == 1001 && sameText(t.value, app))
                         has = true;
                 }
                 if (!has)

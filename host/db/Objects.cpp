@@ -289,7 +289,7 @@ resbuf* AcDbObject::xData(const char* regappName) const {
     if (regappName == nullptr)
         return tagsToList(refs, start, refs.size(), m_pData->db);
     for (size_t k = start; k < tags.size(); ++k) {
-        if (tags[k].code == 1001 && sameName(tags[k].value, regappName)) {
+        if (tags[k].code == 1001 && sameText(tags[k].value, regappName)) {
             size_t e = k + 1;
             while (e < tags.size() && tags[e].code != 1001)
                 ++e;
@@ -343,7 +343,7 @@ Acad::ErrorStatus AcDbObject::setXData(const resbuf* xdata) {
         }
         bool found = false;
         for (auto& p : present) {
-            if (sameName(p.first, change.first)) {
+            if (sameText(p.first, change.first)) {
                 p.second = change.second;
                 found = true;
             }

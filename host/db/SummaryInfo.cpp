@@ -49,7 +49,7 @@ static uint32_t propsRecord(AcDbDatabase::Impl* impl) {
     std::vector<std::pair<std::string, uint32_t>> entries;
     impl->dictionaryEntries(impl->nod, entries);
     for (auto& e : entries) {
-        if (sameName(e.first, "DWGPROPS") && !impl->isErased(e.second) &&
+        if (sameText(e.first, "DWGPROPS") && !impl->isErased(e.second) &&
             impl->records[e.second].kind == Kind::Xrecord) {
             return e.second;
         }

@@ -117,7 +117,7 @@ uint32_t findRecord(const AcDbObject* table, const char* name, bool includeErase
     if (isBlockTable(table)) {
         for (const BlockInfo& b : impl->blocks) {
             if ((includeErased || !impl->isErased(b.primary())) &&
-                sameName(impl->blockName(b), name)) {
+                sameText(impl->blockName(b), name)) {
                 return b.primary();
             }
         }
@@ -674,7 +674,7 @@ Acad::ErrorStatus AcDbBlockTableRecord::getBlockReferenceIds(AcDbObjectIdArray& 
         return Acad::eNotInDatabase;
     const std::string name = impl->blockName(*b);
     for (uint32_t i : impl->inserts) {
-        if (!impl->isErased(i) && sameName(impl->valueOf(i, 2), name))
+        if (!impl->isErased(i) && sameText(impl->valueOf(i, 2), name))
             ids.append(impl->idOf(i));
     }
     return Acad::eOk;

@@ -101,7 +101,7 @@ brevant::host::SideDatabaseHook brevant::host::setSideDatabaseHook(SideDatabaseH
 bool AcDbDatabase::Impl::xrefReferenced(const BlockInfo& b) const {
     const std::string name = blockName(b);
     for (uint32_t i : inserts) {
-        if (!isErased(i) && sameName(valueOf(i, 2), name))
+        if (!isErased(i) && sameText(valueOf(i, 2), name))
             return true;
     }
     return false;
@@ -115,7 +115,7 @@ bool AcDbDatabase::Impl::xrefUnloadedMark(const BlockInfo& b) const {
     bool acad = false;
     for (const TagRef& t : tags) {
         if (t.code == 1001)
-            acad = sameName(t.value, "ACAD");
+            acad = sameText(t.value, "ACAD");
         if (acad && t.code == 1000 && t.value == kUnloadedMark)
             return true;
     }
@@ -283,7 +283,7 @@ Acad::ErrorStatus acedXrefReload(const AcDbObjectIdArray& XrefBTRids, bool /*bQu
             auto& tags = begin->hostData()->tags;
             size_t start = tags.size();
             for (size_t k = 1; k < tags.size(); ++k) {
-                if (tags[k].code == 1001 && sameName(tags[k].value, "ACAD")) {
+                if (tags[k].code == 1001 && sameText(tags[k].value, "ACAD")) {
                     start = k;
                     break;
                 }

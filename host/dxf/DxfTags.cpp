@@ -2,6 +2,7 @@
 #include "DxfTags.h"
 
 #include <brevant/platform.h>
+#include <brevant/text.h>
 
 #include <cerrno>
 #include <charconv>
@@ -67,13 +68,7 @@ ValueKind valueKind(int c) {
 }
 
 std::string_view trimmed(std::string_view text) {
-    size_t b = 0;
-    size_t e = text.size();
-    while (b < e && (text[b] == ' ' || text[b] == '\t'))
-        ++b;
-    while (e > b && (text[e - 1] == ' ' || text[e - 1] == '\t' || text[e - 1] == '\r'))
-        --e;
-    return text.substr(b, e - b);
+    return brevant::text::trimmed(text, " \t\r");
 }
 
 namespace {

@@ -40,6 +40,8 @@ ValueKind valueKind(int code);
 bool parseDouble(std::string_view text, double& value);
 bool parseInt(std::string_view text, int64_t& value);
 bool parseHandle(std::string_view text, uint64_t& value);
+// Blanks that DXF readers allow around a value: spaces, tabs, and a carriage
+// return left at the end of a line.
 std::string_view trimmed(std::string_view text);
 // The shortest text that reads back as the same double.
 std::string formatDouble(double value);

@@ -4,6 +4,7 @@
 #include "adslib.h"
 #include "brevant/editor.h"
 #include "brevant/platform.h"
+#include "brevant/text.h"
 #include "editor/Documents.h"
 #include "editor/Editor.h"
 #include "editor/Output.h"
@@ -32,25 +33,10 @@ void say(const std::string& text) {
     print(text + "\n");
 }
 
-std::string trim(const std::string& text) {
-    size_t first = 0;
-    size_t last = text.size();
-    while (first < last && isspace((unsigned char)text[first])) {
-        ++first;
-    }
-    while (last > first && isspace((unsigned char)text[last - 1])) {
-        --last;
-    }
-    return text.substr(first, last - first);
-}
+using brevant::text::upper;
 
-std::string upper(std::string text) {
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z') {
-            c = (char)(c - 'a' + 'A');
-        }
-    }
-    return text;
+std::string trim(std::string_view text) {
+    return std::string(brevant::text::trimmed(text));
 }
 
 // A file name or value may stand in double quotes, to keep its blanks.
@@ -364,40 +350,8 @@ bool clockCommand(const std::string& arguments) {
         brevant::platform::setClock(0);
         return true;
     }
-    int year = 0;
-    int month = 0;
-    int day = 0;
-    int hour = 0;
-    int minute = 0;
-    int second = 0;
-    int used = 0;
-    int fields = sscanf(arguments.c_str(), "%4d-%2d-%2d %2d:%2d%n", &year, &month, &day, &hour,
-                        &minute, &used);
-    if (fields == 5 && arguments[(size_t)used] == ':') {
-        int more = 0;
-        if (sscanf(arguments.c_str() + used, ":%2d%n", &second, &more) == 1) {
-            used += more;
-        } else {
-            fields = 0;
-        }
-    }
-    const bool whole = fields == 5 && trim(arguments.substr((size_t)used)).empty();
-    struct tm wanted = {};
-    wanted.tm_year = year - 1900;
-    wanted.tm_mon = month - 1;
-    wanted.tm_mday = day;
-    wanted.tm_hour = hour;
-    wanted.tm_min = minute;
-    wanted.tm_sec = second;
-    wanted.tm_isdst = -1;
-    struct tm normalised = wanted;
-    const time_t time = whole ? mktime(&normalised) : (time_t)-1;
-    // A date that does not exist (30 February, a local time skipped by the
-    // change to summer time) comes back from mktime as another one.
-    if (time == (time_t)-1 || normalised.tm_year != wanted.tm_year ||
-        normalised.tm_mon != wanted.tm_mon || normalised.tm_mday != wanted.tm_mday ||
-        normalised.tm_hour != wanted.tm_hour || normalised.tm_min != wanted.tm_min ||
-        normalised.tm_sec != wanted.tm_sec) {
+    time_t time = 0;
+    if (!brevant::text::parseLocalTime(arguments, time)) {
         say("Requires a date and time that exist: CLOCK YYYY-MM-DD HH:MM[:SS] or CLOCK OFF.");
         return false;
     }

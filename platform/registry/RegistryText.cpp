@@ -1,6 +1,8 @@
 // The registry export text format, read leniently and written exactly.
 #include "RegistryText.h"
 
+#include "brevant/text.h"
+
 #include <cstdio>
 
 namespace brevant::platform::registry {
@@ -14,16 +16,9 @@ bool isBlank(char ch) {
     return ch == ' ' || ch == '\t';
 }
 
+// Blanks around a line or a list item: spaces and tabs.
 std::string trimBlanks(const std::string& text) {
-    size_t first = 0;
-    size_t last = text.size();
-    while (first < last && isBlank(text[first])) {
-        ++first;
-    }
-    while (last > first && isBlank(text[last - 1])) {
-        --last;
-    }
-    return text.substr(first, last - first);
+    return std::string(brevant::text::trimmed(text, " \t"));
 }
 
 int hexDigit(char ch) {
@@ -37,20 +32,6 @@ int hexDigit(char ch) {
         return ch - 'A' + 10;
     }
     return -1;
-}
-
-bool startsWithNoCase(const std::string& text, size_t pos, const char* prefix) {
-    for (size_t i = 0; prefix[i] != 0; ++i) {
-        if (pos + i >= text.size()) {
-            return false;
-        }
-        const char a = text[pos + i];
-        const char lower = (a >= 'A' && a <= 'Z') ? (char)(a - 'A' + 'a') : a;
-        if (lower != prefix[i]) {
-            return false;
-        }
-    }
-    return true;
 }
 
 // The text of a file that starts with a byte order mark for UTF-16 (as the
@@ -202,17 +183,11 @@ bool PathLess::operator()(const std::string& a, const std::string& b) const {
 }
 
 std::string lowerCase(const std::string& text) {
-    std::string out = text;
-    for (char& ch : out) {
-        if (ch >= 'A' && ch <= 'Z') {
-            ch = (char)(ch - 'A' + 'a');
-        }
-    }
-    return out;
+    return brevant::text::lower(text);
 }
 
 bool sameName(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && lowerCase(a) == lowerCase(b);
+    return brevant::text::sameText(a, b);
 }
 
 std::string normalisePath(const std::string& path) {
@@ -532,7 +507,9 @@ Hive parseHive(const std::string& bytes, const std::string& rootName, ParseRepor
 
         // Gather a hex list with its continuation lines first, so that a bad
         // value never leaves its tail to be read as lines of their own.
-        const bool isHex = startsWithNoCase(line, at, "hex:") || startsWithNoCase(line, at, "hex(");
+        const bool isHex =
+            brevant::text::startsWithNoCase(std::string_view(line).substr(at), "hex:") ||
+            brevant::text::startsWithNoCase(std::string_view(line).substr(at), "hex(");
         std::string hexText;
         bool cutOff = false;
         bool overlong = false;
@@ -589,7 +566,7 @@ Hive parseHive(const std::string& bytes, const std::string& rootName, ParseRepor
             }
             uint32_t type = 3;  // REG_BINARY
             size_t listStart = 4;
-            if (startsWithNoCase(hexText, 0, "hex(")) {
+            if (brevant::text::startsWithNoCase(hexText, "hex(")) {
                 const size_t close = hexText.find(')');
                 const std::string digits =
                     close == std::string::npos ? "" : hexText.substr(4, close - 4);
@@ -651,7 +628,7 @@ Hive parseHive(const std::string& bytes, const std::string& rootName, ParseRepor
             Hive::setValue(*key, name, 1 /* REG_SZ */, std::move(data));
             continue;
         }
-        if (startsWithNoCase(rest, 0, "dword:")) {
+        if (brevant::text::startsWithNoCase(rest, "dword:")) {
             const std::string digits = trimBlanks(rest.substr(6));
             bool good = !digits.empty() && digits.size() <= 8;
             uint32_t number = 0;

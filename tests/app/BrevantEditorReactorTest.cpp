@@ -15,6 +15,7 @@
 #include "DocumentData.h"
 #include "Messages.h"
 #include "Registry.h"
+#include "PlatformSeams.h"
 #include "TempDir.h"
 #include "acdocman.h"
 #include "aced.h"
@@ -96,10 +97,7 @@ protected:
         brevant::host::restartSession();
         brevant::platform::captureMessageBoxes(nullptr);
         brevant::platform::setClock(0);
-        for (auto op :
-             {brevant::platform::Operation::FileWrite, brevant::platform::Operation::FileCreate}) {
-            brevant::platform::failAfter(op, 0);
-        }
+        brevant::test::disarmFaults();
         brevant::platform::clearDriveMap();
     }
 
@@ -120,14 +118,9 @@ protected:
         m_iBroadcasts = 0;
     }
     static void clockAt(int iHour, int iMinute, int iDay = 3) {
-        struct tm local = {};
-        local.tm_year = 2026 - 1900;
-        local.tm_mon = 11;
-        local.tm_mday = iDay;
-        local.tm_hour = iHour;
-        local.tm_min = iMinute;
-        local.tm_isdst = -1;
-        brevant::platform::setClock(mktime(&local));
+        char szTime[32];
+        snprintf(szTime, sizeof szTime, "2026-12-%02d %02d:%02d", iDay, iHour, iMinute);
+        brevant::test::fixClock(szTime);
     }
     static std::string transcript() {
         const std::string sText = brevant::host::transcript();

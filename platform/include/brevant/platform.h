@@ -130,6 +130,9 @@ void setClock(time_t fixedTime);
 // write goes through it. failAfter(op, n) makes the n-th such call from now on
 // fail (n = 1: the next one) with the given Windows error; n = 0 disarms it.
 enum class Operation { FileWrite, FileCreate, Rename, CreateFolder, RegistryWrite };
+constexpr Operation kEveryOperation[] = {Operation::FileWrite, Operation::FileCreate,
+                                         Operation::Rename, Operation::CreateFolder,
+                                         Operation::RegistryWrite};
 void failAfter(Operation operation, int n, unsigned long windowsError = 112 /* disk full */);
 // Called by the platform before each operation: true when this one must fail.
 // FileWrite: WriteFile and SetEndOfFile (a buffered text file writes when it

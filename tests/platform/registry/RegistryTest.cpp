@@ -1,6 +1,7 @@
 // The registry calls over the hive files: the text format on disk, the size
 // protocol of RegQueryValueExA, key names without regard to case, handles and
 // access, security descriptors, other processes' writes and the fault seam.
+#include "PlatformSeams.h"
 #include "TempDir.h"
 
 #include "brevant/platform.h"
@@ -28,7 +29,7 @@ protected:
     void SetUp() override { setenv("BREVANT_REGISTRY_DIR", m_dir.path().c_str(), 1); }
     void TearDown() override {
         unsetenv("BREVANT_REGISTRY_DIR");
-        brevant::platform::failAfter(brevant::platform::Operation::RegistryWrite, 0);
+        brevant::test::disarmFaults();
     }
     std::string userFile() const { return m_dir.file("user.reg"); }
     std::string machineFile() const { return m_dir.file("machine.reg"); }
