@@ -1,6 +1,7 @@
 // Configuration, the clock, the fault seam and the per-thread last error.
 #include "brevant/platform.h"
 #include "brevant/text.h"
+#include "FaultSeam.h"
 #include "win/types.h"
 
 #include <atomic>
@@ -116,8 +117,22 @@ constexpr int kOperations = (int)std::size(kEveryOperation);
 std::mutex g_faultMutex;
 int g_countdown[kOperations] = {};
 unsigned long g_faultError[kOperations] = {};
+thread_local int t_fileSeamExemptions = 0;
+
+bool isFileOperation(Operation operation) {
+    return operation == Operation::FileWrite || operation == Operation::FileCreate ||
+           operation == Operation::Rename;
+}
 
 }  // namespace
+
+detail::FileSeamExemption::FileSeamExemption() {
+    ++t_fileSeamExemptions;
+}
+
+detail::FileSeamExemption::~FileSeamExemption() {
+    --t_fileSeamExemptions;
+}
 
 void failAfter(Operation operation, int n, unsigned long windowsError) {
     std::lock_guard<std::mutex> lock(g_faultMutex);
@@ -127,6 +142,9 @@ void failAfter(Operation operation, int n, unsigned long windowsError) {
 }
 
 bool shouldFail(Operation operation, unsigned long& windowsError) {
+    if (t_fileSeamExemptions > 0 && isFileOperation(operation)) {
+        return false;
+    }
     std::lock_guard<std::mutex> lock(g_faultMutex);
     const int i = (int)operation;
     if (g_countdown[i] == 0) {

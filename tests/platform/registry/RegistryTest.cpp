@@ -420,8 +420,19 @@ TEST_F(RegistryTest, FailedWriteLeavesTheFileAndTheValuesAsTheyWere) {
     EXPECT_EQ((std::vector<std::string>{"user.reg", "user.reg.lock"}), names);
 
     setText(key, "Lost", "2");  // the next write goes through
-    RegCloseKey(key);
     EXPECT_NE(std::string::npos, readFile(userFile()).find("\"Lost\"=\"2\""));
+
+    // A registry write counts as a RegistryWrite only, not as the file
+    // operations it is made of: a fault armed for files stays armed.
+    using brevant::platform::Operation;
+    for (Operation operation : {Operation::FileCreate, Operation::FileWrite, Operation::Rename}) {
+        SCOPED_TRACE((int)operation);
+        brevant::platform::failAfter(operation, 1);
+        setText(key, "Kept", "3");
+        unsigned long error = 0;
+        EXPECT_TRUE(brevant::platform::shouldFail(operation, error));
+    }
+    RegCloseKey(key);
 }
 
 TEST_F(RegistryTest, RefusesNamesTheFileCannotHold) {
