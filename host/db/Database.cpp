@@ -9,13 +9,13 @@
 #include "dbsymtb.h"
 #include "dbxrecrd.h"
 
+#include <brevant/files.h>
 #include <brevant/platform.h>
+#include <win/files.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <set>
-#include <unistd.h>
 
 namespace brevant::db {
 
@@ -52,6 +52,88 @@ Kind objectKind(std::string_view type) {
     if (type == "DICTIONARYVAR")
         return Kind::DictionaryVar;
     return Kind::Object;
+}
+
+// The status of a drawing file that cannot be read, by its Windows error.
+Acad::ErrorStatus readErrorStatus(DWORD error) {
+    switch (error) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_BAD_NETPATH:
+            return Acad::eFileNotFound;
+        case ERROR_ACCESS_DENIED:
+            return Acad::eFileAccessErr;
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+            return Acad::eFileSharingViolation;
+        case ERROR_INVALID_NAME:
+        case ERROR_FILENAME_EXCED_RANGE:
+            return Acad::eInvalidFileName;
+        case ERROR_FILE_TOO_LARGE:
+            return Acad::eDwgNotRecognized;
+        default:
+            return Acad::eCannotOpenFile;
+    }
+}
+
+// The status of a save that failed, by its Windows error.
+Acad::ErrorStatus writeErrorStatus(DWORD error) {
+    switch (error) {
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL:
+            return Acad::eDiskFull;
+        case ERROR_ACCESS_DENIED:
+        case ERROR_WRITE_PROTECT:
+            return Acad::eFileAccessErr;
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+            return Acad::eFileSharingViolation;
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_BAD_NETPATH:
+        case ERROR_INVALID_NAME:
+        case ERROR_FILENAME_EXCED_RANGE:
+            return Acad::eInvalidFileName;
+        default:
+            return Acad::eFileWriteError;
+    }
+}
+
+// The whole file through the platform's file calls. A drawing larger than the
+// tag store can address (4 GB) is refused with ERROR_FILE_TOO_LARGE.
+DWORD readWholeFile(const char* fileName, std::vector<char>& buffer) {
+    HANDLE file = CreateFileA(fileName, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return GetLastError();
+    }
+    DWORD high = 0;
+    const DWORD low = GetFileSize(file, &high);
+    if (high != 0 || low > 0xFFFFFFF0u) {
+        CloseHandle(file);
+        return ERROR_FILE_TOO_LARGE;
+    }
+    buffer.clear();
+    buffer.reserve(low);
+    DWORD error = ERROR_SUCCESS;
+    for (;;) {
+        const size_t used = buffer.size();
+        if (used > 0xFFFFFFF0u) {
+            error = ERROR_FILE_TOO_LARGE;  // it grew while it was read
+            break;
+        }
+        buffer.resize(used + (1u << 20));
+        DWORD got = 0;
+        if (!ReadFile(file, buffer.data() + used, 1u << 20, &got, nullptr)) {
+            error = GetLastError();
+            break;
+        }
+        buffer.resize(used + got);
+        if (got == 0) {
+            break;
+        }
+    }
+    CloseHandle(file);
+    return error;
 }
 
 Sec sectionOf(std::string_view name) {
@@ -574,8 +656,8 @@ void AcDbDatabase::Impl::setHeaderValue(std::string_view name, int code, std::st
     tags.push_back(OwnedTag{int16_t(code), std::string(value)});
 }
 
-bool AcDbDatabase::Impl::write(std::FILE* f, std::string& error) {
-    brevant::dxf::TagWriter w(f, lineEnding.c_str());
+unsigned long AcDbDatabase::Impl::write(brevant::platform::AtomicFileWriter& out) {
+    brevant::dxf::TagWriter w(out, lineEnding.c_str());
     const auto& tags = file.tags();
     for (uint32_t i = head; i != kNone && w.ok(); i = records[i].next) {
         const Record& r = records[i];
@@ -590,11 +672,7 @@ bool AcDbDatabase::Impl::write(std::FILE* f, std::string& error) {
             }
         }
     }
-    if (!w.flush()) {
-        error = w.error() == 112 ? "the disk is full" : "the file could not be written";
-        return false;
-    }
-    return true;
+    return w.flush();
 }
 
 // The editor's database calls.
@@ -623,42 +701,20 @@ const char* AcDbDatabase::className() const {
 }
 
 Acad::ErrorStatus AcDbDatabase::readDwgFile(const char* fileName) {
+    m_pImpl->lastFileError = ERROR_SUCCESS;
     if (fileName == nullptr || *fileName == '\0') {
         m_pImpl->lastError = "no file name given";
         return Acad::eInvalidInput;
     }
-    std::string native;
-    if (!brevant::platform::toNativePath(fileName, native)) {
-        m_pImpl->lastError = std::string(fileName) + ": the drive is not known";
-        return Acad::eFileNotFound;
-    }
-    std::FILE* f = std::fopen(native.c_str(), "rb");
-    if (f == nullptr) {
-        m_pImpl->lastError = std::string(fileName) + ": " +
-                             (errno == ENOENT ? "no such file" : "the file cannot be opened");
-        return errno == ENOENT ? Acad::eFileNotFound : Acad::eCannotOpenFile;
-    }
     std::vector<char> buffer;
-    char chunk[1 << 16];
-    size_t n;
-    std::fseek(f, 0, SEEK_END);
-    long size = std::ftell(f);
-    std::fseek(f, 0, SEEK_SET);
-    if (size > 0xFFFFFFF0L) {
-        std::fclose(f);
-        m_pImpl->lastError = std::string(fileName) + ": the file is larger than 4 GB";
-        return Acad::eDwgNotRecognized;
-    }
-    if (size > 0)
-        buffer.reserve(size_t(size));
-    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) {
-        buffer.insert(buffer.end(), chunk, chunk + n);
-    }
-    const bool readError = std::ferror(f) != 0;
-    std::fclose(f);
-    if (readError) {
-        m_pImpl->lastError = std::string(fileName) + ": the file cannot be read";
-        return Acad::eFileAccessErr;
+    const DWORD readError = readWholeFile(fileName, buffer);
+    if (readError != ERROR_SUCCESS) {
+        m_pImpl->lastFileError = readError;
+        m_pImpl->lastError =
+            std::string(fileName) + ": " +
+            (readError == ERROR_FILE_TOO_LARGE ? "the file is larger than 4 GB"
+                                               : brevant::platform::errorText(readError));
+        return readErrorStatus(readError);
     }
     if (buffer.size() >= 6 && memcmp(buffer.data(), "AC10", 4) == 0) {
         m_pImpl->lastError = std::string(fileName) + ": not a DXF drawing (a binary " +
@@ -685,14 +741,10 @@ Acad::ErrorStatus AcDbDatabase::readDwgFile(const char* fileName) {
 }
 
 Acad::ErrorStatus AcDbDatabase::saveAs(const char* fileName) {
+    m_pImpl->lastFileError = ERROR_SUCCESS;
     if (fileName == nullptr || *fileName == '\0') {
         m_pImpl->lastError = "no file name given";
         return Acad::eInvalidInput;
-    }
-    std::string native;
-    if (!brevant::platform::toNativePath(fileName, native)) {
-        m_pImpl->lastError = std::string(fileName) + ": the drive is not known";
-        return Acad::eInvalidFileName;
     }
     // $HANDSEED: above every handle, new ones included.
     uint64_t fileSeed = 0;
@@ -700,36 +752,18 @@ Acad::ErrorStatus AcDbDatabase::saveAs(const char* fileName) {
     if (fileSeed != 0 && fileSeed != m_pImpl->handseed) {
         m_pImpl->setHeaderValue("$HANDSEED", 5, brevant::dxf::formatHandle(m_pImpl->handseed));
     }
-    std::string temp = native + ".saving-" + std::to_string(getpid());
-    unsigned long err = 0;
-    if (brevant::platform::shouldFail(brevant::platform::Operation::FileCreate, err)) {
-        m_pImpl->lastError = std::string(fileName) + ": the file cannot be created";
-        return Acad::eFileWriteError;
+    brevant::platform::AtomicFileWriter out;
+    DWORD error = out.begin(fileName);
+    if (error == ERROR_SUCCESS) {
+        error = m_pImpl->write(out);
     }
-    std::FILE* f = std::fopen(temp.c_str(), "wb");
-    if (f == nullptr) {
-        m_pImpl->lastError =
-            std::string(fileName) + ": the file cannot be created (" + strerror(errno) + ")";
-        return errno == EACCES || errno == EROFS ? Acad::eFileAccessErr : Acad::eFileWriteError;
+    if (error == ERROR_SUCCESS) {
+        error = out.commit();
     }
-    std::string error;
-    bool ok = m_pImpl->write(f, error);
-    if (std::fclose(f) != 0 && ok) {
-        ok = false;
-        error = "the file could not be written";
-    }
-    if (ok && brevant::platform::shouldFail(brevant::platform::Operation::Rename, err)) {
-        ok = false;
-        error = "the file could not be renamed into place";
-    }
-    if (ok && std::rename(temp.c_str(), native.c_str()) != 0) {
-        ok = false;
-        error = std::string("the file could not be renamed into place (") + strerror(errno) + ")";
-    }
-    if (!ok) {
-        std::remove(temp.c_str());
-        m_pImpl->lastError = std::string(fileName) + ": " + error;
-        return error == "the disk is full" ? Acad::eDiskFull : Acad::eFileWriteError;
+    if (error != ERROR_SUCCESS) {
+        m_pImpl->lastFileError = error;
+        m_pImpl->lastError = std::string(fileName) + ": " + brevant::platform::errorText(error);
+        return writeErrorStatus(error);
     }
     m_pImpl->fileName = fileName;
     if (!m_pImpl->hasFileName)
@@ -750,6 +784,10 @@ const char* AcDbDatabase::originalFileName() const {
 
 const char* AcDbDatabase::lastErrorText() const {
     return m_pImpl->lastError.c_str();
+}
+
+unsigned long AcDbDatabase::lastFileError() const {
+    return m_pImpl->lastFileError;
 }
 
 const char* AcDbDatabase::dxfVersion() const {

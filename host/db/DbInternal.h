@@ -138,6 +138,7 @@ struct AcDbDatabase::Impl {
     std::string fileName;
     std::string originalFileName;
     std::string lastError;
+    unsigned long lastFileError = 0;  // ERROR_SUCCESS
     std::string lineEnding = "\r\n";
     bool hasFileName = false;
     bool modified = false;
@@ -198,7 +199,9 @@ struct AcDbDatabase::Impl {
     std::string_view headerValue(std::string_view name) const;
     void setHeaderValue(std::string_view name, int code, std::string_view value);
 
-    bool write(std::FILE* f, std::string& error);
+    // Streams every record that is not erased into the file being replaced;
+    // the Windows error code of the first write that failed, or ERROR_SUCCESS.
+    unsigned long write(brevant::platform::AtomicFileWriter& out);
 };
 
 namespace brevant::db {

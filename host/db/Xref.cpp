@@ -9,9 +9,8 @@
 #include "hostdb.h"
 
 #include <brevant/platform.h>
+#include <win/files.h>
 #include <win/registry.h>
-
-#include <sys/stat.h>
 
 using namespace brevant::db;
 using brevant::dxf::OwnedTag;
@@ -63,10 +62,8 @@ std::string projectSearchPath(const std::string& project) {
 }
 
 bool fileExists(const std::string& windowsPath) {
-    std::string native;
-    struct stat st;
-    return brevant::platform::toNativePath(windowsPath, native) && stat(native.c_str(), &st) == 0 &&
-           S_ISREG(st.st_mode);
+    const DWORD attributes = GetFileAttributesA(windowsPath.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 std::string folderOf(const std::string& path) {

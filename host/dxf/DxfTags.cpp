@@ -1,10 +1,8 @@
 // Tag reader and writer of the drawing store.
 #include "DxfTags.h"
 
-#include <brevant/platform.h>
 #include <brevant/text.h>
 
-#include <cerrno>
 #include <charconv>
 #include <cstring>
 
@@ -270,31 +268,18 @@ bool TagFile::parse(std::vector<char>&& buffer, std::string& error) {
     return fail(line + 1, "unexpected end of file: no \"0 EOF\" end mark");
 }
 
-TagWriter::TagWriter(std::FILE* file, const char* lineEnding)
+TagWriter::TagWriter(brevant::platform::AtomicFileWriter& file, const char* lineEnding)
     : m_file(file), m_lineEnding(lineEnding), m_buffer(1 << 20) {}
 
-TagWriter::~TagWriter() = default;
-
-bool TagWriter::drain() {
-    if (!m_ok || m_used == 0)
-        return m_ok;
-    unsigned long err = 0;
-    if (brevant::platform::shouldFail(brevant::platform::Operation::FileWrite, err)) {
-        m_ok = false;
-        m_error = err;
-        return false;
+void TagWriter::drain() {
+    if (m_error == 0 && m_used > 0) {
+        m_error = m_file.write(m_buffer.data(), m_used);
+        m_used = 0;
     }
-    if (std::fwrite(m_buffer.data(), 1, m_used, m_file) != m_used) {
-        m_ok = false;
-        m_error = errno == ENOSPC ? 112 : 29;  // disk full, or a write fault
-        return false;
-    }
-    m_used = 0;
-    return true;
 }
 
 void TagWriter::put(const char* data, size_t size) {
-    while (size > 0 && m_ok) {
+    while (size > 0 && m_error == 0) {
         size_t room = m_buffer.size() - m_used;
         if (room == 0) {
             drain();
@@ -328,13 +313,9 @@ void TagWriter::write(int code, std::string_view value) {
     put(m_lineEnding.data(), m_lineEnding.size());
 }
 
-bool TagWriter::flush() {
+unsigned long TagWriter::flush() {
     drain();
-    if (m_ok && std::fflush(m_file) != 0) {
-        m_ok = false;
-        m_error = errno == ENOSPC ? 112 : 29;
-    }
-    return m_ok;
+    return m_error;
 }
 
 }  // namespace brevant::dxf

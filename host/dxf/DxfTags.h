@@ -1,11 +1,12 @@
 // The tag layer of the drawing store: a DXF file is a sequence of tags, each a
 // group-code line and a value line. The reader keeps the whole file in memory
 // and refers to each value by offset, so loading allocates nothing per tag; the
-// writer streams tags to a file through one buffer.
+// writer streams tags into a file that the platform replaces whole.
 #pragma once
 
+#include <brevant/files.h>
+
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -70,26 +71,27 @@ private:
     bool m_crlf = true;
 };
 
-// Streams tags to a file. Errors are sticky: after the first failed write the
-// writer writes nothing more and ok() is false.
+// Streams tags into a file being replaced, through one buffer. Errors are
+// sticky: after the first failed write the writer writes nothing more and
+// error() is the Windows error code of that write.
 class TagWriter {
 public:
-    TagWriter(std::FILE* file, const char* lineEnding);
-    ~TagWriter();
+    TagWriter(brevant::platform::AtomicFileWriter& file, const char* lineEnding);
     void write(int code, std::string_view value);
-    bool flush();
-    bool ok() const { return m_ok; }
+    // Writes what the buffer holds; the file's error code, ERROR_SUCCESS when
+    // every tag was written.
+    unsigned long flush();
+    bool ok() const { return m_error == 0; }
     unsigned long error() const { return m_error; }
 
 private:
     void put(const char* data, size_t size);
-    bool drain();
+    void drain();
 
-    std::FILE* m_file;
+    brevant::platform::AtomicFileWriter& m_file;
     std::string m_lineEnding;
     std::vector<char> m_buffer;
     size_t m_used = 0;
-    bool m_ok = true;
     unsigned long m_error = 0;
 };
 

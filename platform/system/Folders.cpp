@@ -122,6 +122,8 @@ std::string errorText(unsigned long windowsError) {
             return "the file name is not valid";
         case ERROR_FILENAME_EXCED_RANGE:
             return "the file name is too long";
+        case ERROR_FILE_TOO_LARGE:
+            return "the file is too large";
         case ERROR_NOT_SAME_DEVICE:
             return "the file cannot be moved to another drive";
         default:

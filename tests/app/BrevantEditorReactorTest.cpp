@@ -317,6 +317,23 @@ TEST_F(EditorReactor, ReadOnlyDrawingsGetNoLockAndNoMessage) {
     EXPECT_TRUE(m_vectorBoxes.empty());
 }
 
+// A save that cannot start is refused before the module hears of it: its
+// begin-save work does not make the missing folder, nor move the lock.
+TEST_F(EditorReactor, ASaveThatCannotStartIsNotTracked) {
+    makeDrawing(kPlan01);
+    startModule();
+    clockAt(9, 0);
+    ASSERT_TRUE(runCommand(std::string("OPEN ") + kPlan01));
+    m_watcher.m_vectorSeen.clear();
+    EXPECT_FALSE(runCommand("SAVEAS C:\\Jobs\\Nowhere\\plan02.dwg"));
+    EXPECT_EQ(transcript(),
+              "Cannot save C:\\Jobs\\Nowhere\\plan02.dwg: the folder does not exist.\n");
+    EXPECT_TRUE(m_watcher.m_vectorSeen.empty());
+    EXPECT_FALSE(std::filesystem::exists(m_dir.file("C/Jobs/Nowhere")));
+    EXPECT_EQ(onDisk("docinfo/plan01-dwg.lok"), lockText("09:00"));
+    EXPECT_EQ(m_iBroadcasts, 1);  // the open's only
+}
+
 // A full disk: a lock that cannot be written is reported, so is an EDIT
 // record that cannot be written; a lost VIEW record is not.
 TEST_F(EditorReactor, FilesThatCannotBeWrittenAreReported) {

@@ -172,5 +172,6 @@ TEST(DxfStore, FailedSaveLeavesTheOldFileWhole) {
     brevant::platform::failAfter(Operation::FileWrite, 1);
     EXPECT_EQ(db.saveAs(path.c_str()), Acad::eDiskFull);
     brevant::platform::failAfter(Operation::FileWrite, 0);
-    EXPECT_EQ(std::string(db.lastErrorText()), path + ": the disk is full");
+    EXPECT_EQ(std::string(db.lastErrorText()), path + ": there is not enough space on the disk");
+    EXPECT_EQ(db.lastFileError(), 112u);
 }
