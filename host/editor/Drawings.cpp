@@ -6,6 +6,7 @@
 #include "dbmain.h"
 #include "editor/Documents.h"
 #include "editor/Editor.h"
+#include "editor/Output.h"
 #include "editor/SystemVariables.h"
 #include "lisp/Lisp.h"
 #include "loader/Linker.h"
@@ -20,11 +21,6 @@ namespace {
 
 int g_iNewDrawings = 0;
 bool g_bQuit = false;
-
-void say(const std::string& text) {
-    endLine();
-    print(text + "\n");
-}
 
 // The full Windows path of a name as typed, relative names against the
 // current folder; empty when it is no valid path.

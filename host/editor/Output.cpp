@@ -97,6 +97,11 @@ void endLine() {
     }
 }
 
+void say(const std::string& text) {
+    endLine();
+    print(text + "\n");
+}
+
 const std::string& transcript() {
     return output().transcript;
 }
