@@ -9,6 +9,7 @@
 // comes back as it was read.
 #pragma once
 
+#include "../dxf/DxfStructure.h"
 #include "../dxf/DxfTags.h"
 #include "acdb.h"
 #include "dbmain.h"
@@ -24,32 +25,12 @@
 
 namespace brevant::db {
 
-constexpr uint32_t kNone = 0xFFFFFFFFu;
+constexpr uint32_t kNone = dxf::kNoRecord;
 
-enum class Kind : uint8_t {
-    Other,  // classes, header and anything that is not an object
-    Section,
-    EndSec,
-    Table,
-    EndTab,
-    Eof,
-    TableRecord,
-    Block,
-    EndBlk,
-    Insert,
-    Attrib,
-    AttDef,
-    Text,
-    SeqEnd,
-    Vertex,
-    Entity,
-    Dictionary,
-    Xrecord,
-    DictionaryVar,
-    Object,
-};
-
-enum class Sec : uint8_t { None, Header, Classes, Tables, Blocks, Entities, Objects, Other };
+// What a record is and the section it stands in, as the structure pass found
+// them (or as the editor made them).
+using Kind = dxf::RecordKind;
+using Sec = dxf::Section;
 
 enum RecordFlags : uint8_t {
     kErased = 1,
@@ -70,12 +51,7 @@ struct Record {
     uint8_t table = 0xFF;  // for table heads and records: index into tables
 };
 
-struct TableInfo {
-    std::string name;  // "LAYER", "BLOCK_RECORD", ...
-    uint32_t head = kNone;
-    uint32_t end = kNone;
-    std::vector<uint32_t> members;
-};
+using TableInfo = dxf::StructureTable;
 
 struct BlockInfo {
     uint32_t blockRecord = kNone;  // the BLOCK_RECORD table record (R13 on)

@@ -40,16 +40,6 @@ std::vector<Entry> entriesOf(const ObjectData* d) {
     return out;
 }
 
-Kind kindOfType(std::string_view type) {
-    if (type == "DICTIONARY" || type == "ACDBDICTIONARYWDFLT")
-        return Kind::Dictionary;
-    if (type == "XRECORD")
-        return Kind::Xrecord;
-    if (type == "DICTIONARYVAR")
-        return Kind::DictionaryVar;
-    return Kind::Object;
-}
-
 }  // namespace
 
 void AcDbDatabase::Impl::dictionaryEntries(
@@ -258,7 +248,7 @@ Acad::ErrorStatus AcDbDictionary::setAt(const char* srchKey, AcDbObject* newValu
         if (impl->objectsEnd == kNone)
             return Acad::eNotApplicable;
         const std::string type = vd->tags.empty() ? std::string() : vd->tags[0].value;
-        impl->addRecord(newValue, kindOfType(type), Sec::Objects, impl->objectsEnd);
+        impl->addRecord(newValue, brevant::dxf::objectKind(type), Sec::Objects, impl->objectsEnd);
         vd->setOwner(d->handle());
         // Objects owned by a dictionary name it as their first reactor.
         const std::string owner = brevant::dxf::formatHandle(d->handle());

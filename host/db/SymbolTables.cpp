@@ -716,11 +716,7 @@ Acad::ErrorStatus AcDbBlockTableRecord::appendAcDbEntity(AcDbObjectId& pOutputId
     }
     ObjectData* ed = pEntity->hostData();
     std::string type = ed->tags.empty() ? std::string() : ed->tags[0].value;
-    Kind kind = type == "INSERT"   ? Kind::Insert
-                : type == "ATTRIB" ? Kind::Attrib
-                : type == "ATTDEF" ? Kind::AttDef
-                : type == "TEXT"   ? Kind::Text
-                                   : Kind::Entity;
+    const Kind kind = brevant::dxf::entityKind(type);
     uint32_t index = impl->addRecord(pEntity, kind, sec, before);
     const uint64_t owner = impl->records[b->primary()].handle;
     if (owner != 0)

@@ -192,6 +192,10 @@ const char* checkValue(int code, std::string_view v) {
 
 }  // namespace
 
+std::string TagFile::where(uint32_t index) const {
+    return "line " + std::to_string(lineOf(index));
+}
+
 bool TagFile::parse(std::vector<char>&& buffer, std::string& error) {
     m_buffer = std::move(buffer);
     m_tags.clear();

@@ -33,6 +33,17 @@ struct TagRef {
     std::string_view value;
 };
 
+// Tags in file order, from whatever reader: what the structure pass
+// (DxfStructure.h) reads.
+class TagSource {
+public:
+    virtual ~TagSource() = default;
+    virtual uint32_t tagCount() const = 0;
+    virtual TagRef tag(uint32_t index) const = 0;
+    // Where a tag stands in its file, for messages: "line 12", "byte 4096".
+    virtual std::string where(uint32_t index) const = 0;
+};
+
 // What kind of value a group code carries.
 enum class ValueKind { String, Double, Int16, Int32, Int64, Bool, Handle, Binary, Invalid };
 ValueKind valueKind(int code);
@@ -50,7 +61,7 @@ std::string formatHandle(uint64_t handle);
 
 // The tags of one file. Line numbers follow from positions: tag i of the file
 // starts on line 2i + 1.
-class TagFile {
+class TagFile : public TagSource {
 public:
     // Splits the buffer into tags. On failure returns false and sets error to
     // a text that names the line ("line 12: ...").
@@ -61,6 +72,13 @@ public:
         return std::string_view(m_buffer.data() + tag.offset, tag.length);
     }
     static uint32_t lineOf(uint32_t tagIndex) { return 2 * tagIndex + 1; }
+
+    uint32_t tagCount() const override { return uint32_t(m_tags.size()); }
+    TagRef tag(uint32_t index) const override {
+        return TagRef{m_tags[index].code, value(m_tags[index])};
+    }
+    // "line <n>": the line of the tag's group code.
+    std::string where(uint32_t index) const override;
     // The file's line ending: "\r\n" when its first line ends so, else "\n".
     const char* lineEnding() const { return m_crlf ? "\r\n" : "\n"; }
     size_t bufferSize() const { return m_buffer.size(); }

@@ -3,6 +3,8 @@
 // the old file whole.
 #include "TempDir.h"
 
+#include "../../../host/db/NewDrawing.h"
+#include "../../../host/dxf/DxfStructure.h"
 #include "../../../host/dxf/DxfTags.h"
 #include "dbmain.h"
 
@@ -144,6 +146,26 @@ TEST(DxfStore, EverySampleComesBackWithTheSameTags) {
         EXPECT_EQ(saved.find("\r\n") != std::string::npos,
                   original.find("\r\n") != std::string::npos);
     }
+}
+
+// The template of a new drawing is the data file of the source tree, loads
+// without error, and is what a new drawing saves.
+TEST(DxfStore, TheNewDrawingTemplateLoadsAndIsWhatANewDrawingSaves) {
+    const std::string_view content = brevant::db::newDrawingTemplate();
+    EXPECT_EQ(std::string(content),
+              readFile(std::string(BREVANT_SOURCE_DIR) + "/host/db/templates/NewDrawing.dxf"));
+    brevant::dxf::TagFile file;
+    std::string error;
+    ASSERT_TRUE(file.parse(std::vector<char>(content.begin(), content.end()), error)) << error;
+    brevant::dxf::DrawingStructure structure;
+    ASSERT_TRUE(brevant::dxf::readStructure(file, structure, error)) << error;
+    EXPECT_NE(structure.firstDictionary, brevant::dxf::kNoRecord);
+    EXPECT_EQ(structure.blocks.size(), 2u);  // model space and one layout
+
+    TempDir dir;
+    AcDbDatabase db;
+    ASSERT_EQ(db.saveAs(dir.file("new.dwg").c_str()), Acad::eOk) << db.lastErrorText();
+    EXPECT_EQ(tagsOf(readFile(dir.file("new.dwg"))), tagsOf(std::string(content)));
 }
 
 TEST(DxfStore, FailedSaveLeavesTheOldFileWhole) {
