@@ -3,6 +3,7 @@
 
 #include "brevant/text.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace brevant::platform::registry {
@@ -46,23 +47,10 @@ std::string decodeText(const std::string& bytes, int& replacedOnLine) {
     if (bytes.size() < 2 || (unsigned char)bytes[0] != 0xFF || (unsigned char)bytes[1] != 0xFE) {
         return bytes;
     }
-    std::string text;
-    text.reserve(bytes.size() / 2);
-    int line = 1;
-    for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
-        const unsigned unit =
-            (unsigned char)bytes[i] | ((unsigned)(unsigned char)bytes[i + 1] << 8);
-        if (unit == '\n') {
-            ++line;
-        }
-        if (unit > 0xFF) {
-            if (replacedOnLine == 0) {
-                replacedOnLine = line;
-            }
-            text += '?';
-        } else {
-            text += (char)unit;
-        }
+    size_t replaced = std::string::npos;
+    std::string text = brevant::text::ansiFromUtf16le(std::string_view(bytes).substr(2), &replaced);
+    if (replaced != std::string::npos) {
+        replacedOnLine = 1 + (int)std::count(text.begin(), text.begin() + replaced, '\n');
     }
     return text;
 }
@@ -112,9 +100,9 @@ std::string quote(const std::string& text) {
     return out;
 }
 
-// "xx,xx,..." into bytes; a trailing comma is allowed. False with a problem
-// text when a byte is not one or two hexadecimal digits.
-bool readHexList(const std::string& list, std::string& out, std::string& problem) {
+// "xx,xx,..." into at most maxBytes bytes; a trailing comma is allowed. False
+// with a problem text when a byte is not one or two hexadecimal digits.
+bool readHexList(const std::string& list, size_t maxBytes, std::string& out, std::string& problem) {
     out.clear();
     size_t pos = 0;
     const std::string text = trimBlanks(list);
@@ -139,7 +127,7 @@ bool readHexList(const std::string& list, std::string& out, std::string& problem
         if (token.size() == 2) {
             value = value * 16 + hexDigit(token[1]);
         }
-        if (out.size() >= kMaxValueBytes) {
+        if (out.size() >= maxBytes) {
             problem = "a value larger than " + std::to_string(kMaxValueBytes) + " bytes";
             return false;
         }
@@ -162,9 +150,17 @@ std::string withoutContinuation(const std::string& line) {
     return text;
 }
 
-// The longest a hex list may be in text: three characters a byte, blanks and
-// line breaks aside. Longer lists are refused before they are decoded.
-constexpr size_t kMaxHexListText = kMaxValueBytes * 4 + 4096;
+// Expandable texts (REG_EXPAND_SZ) and text lists (REG_MULTI_SZ): the types
+// whose hex lists hold UTF-16 text in a "Windows Registry Editor Version 5.00"
+// file, while the A calls give and take them as single bytes.
+bool isUtf16Text(uint32_t type) {
+    return type == 2 || type == 7;
+}
+
+// The longest a hex list may be in text: three characters a byte (two bytes a
+// character of a UTF-16 text), blanks and line breaks aside. Longer lists are
+// refused before they are decoded.
+constexpr size_t kMaxHexListText = 2 * kMaxValueBytes * 4 + 4096;
 
 }  // namespace
 
@@ -410,6 +406,9 @@ Hive parseHive(const std::string& bytes, const std::string& rootName, ParseRepor
     }
 
     bool headerSeen = false;
+    // Texts in hex lists are UTF-16 in the format of the registry editor of
+    // Windows 2000 on, single bytes in the REGEDIT4 format.
+    bool unicodeFile = true;
     bool inKey = false;     // value lines belong to currentKey
     bool skipping = false;  // in a section that was refused or deleted
     std::string currentKey;
@@ -423,6 +422,7 @@ Hive parseHive(const std::string& bytes, const std::string& rootName, ParseRepor
         if (!headerSeen) {
             headerSeen = true;
             if (line == kHeader || line == kOldHeader) {
+                unicodeFile = line == kHeader;
                 continue;
             }
             report.add(lineNumber, "the first line is not \"" + std::string(kHeader) + "\"");
@@ -585,9 +585,20 @@ Hive parseHive(const std::string& bytes, const std::string& rootName, ParseRepor
             }
             std::string data;
             std::string problem;
-            if (!readHexList(hexText.substr(listStart), data, problem)) {
+            const bool utf16 = isUtf16Text(type) && unicodeFile;
+            if (!readHexList(hexText.substr(listStart), utf16 ? 2 * kMaxValueBytes : kMaxValueBytes,
+                             data, problem)) {
                 report.add(lineNumber, problem);
                 continue;
+            }
+            if (utf16) {
+                if (data.size() % 2 != 0) {
+                    report.add(lineNumber, "a hex(" + std::to_string(type) +
+                                               ") text of an odd number of bytes, which is no "
+                                               "UTF-16 text");
+                    continue;
+                }
+                data = brevant::text::ansiFromUtf16le(data);
             }
             if (oddEscape) {
                 report.add(lineNumber,
@@ -715,6 +726,10 @@ std::string formatHive(const Hive& hive, const std::string& rootName) {
                 out += name + text;
             } else if (value.type == 3) {
                 appendHexList(out, name + "=hex:", value.data);
+            } else if (isUtf16Text(value.type)) {
+                char type[32];
+                snprintf(type, sizeof type, "=hex(%x):", value.type);
+                appendHexList(out, name + type, brevant::text::utf16leFromAnsi(value.data));
             } else {
                 char type[32];
                 snprintf(type, sizeof type, "=hex(%x):", value.type);

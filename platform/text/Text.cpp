@@ -83,6 +83,33 @@ bool startsWithNoCase(std::string_view text, std::string_view prefix) {
     return text.size() >= prefix.size() && sameText(text.substr(0, prefix.size()), prefix);
 }
 
+std::string ansiFromUtf16le(std::string_view bytes, size_t* firstReplaced) {
+    std::string text;
+    text.reserve(bytes.size() / 2);
+    if (firstReplaced != nullptr) {
+        *firstReplaced = std::string::npos;
+    }
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        const unsigned unit =
+            (unsigned char)bytes[i] | ((unsigned)(unsigned char)bytes[i + 1] << 8);
+        if (unit > 0xFF && firstReplaced != nullptr && *firstReplaced == std::string::npos) {
+            *firstReplaced = text.size();
+        }
+        text += unit > 0xFF ? '?' : (char)unit;
+    }
+    return text;
+}
+
+std::string utf16leFromAnsi(std::string_view text) {
+    std::string bytes;
+    bytes.reserve(text.size() * 2);
+    for (char ch : text) {
+        bytes += ch;
+        bytes += '\0';
+    }
+    return bytes;
+}
+
 bool parseLocalTime(std::string_view text, time_t& time) {
     text = trimmed(text, " \t");
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;

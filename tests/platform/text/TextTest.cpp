@@ -1,10 +1,11 @@
-// The platform's text helpers: each rule once, with a table of cases. The
-// tests run with TZ=Europe/London, where 31 March 2024 01:00 to 02:00 does not
-// exist.
+// The platform's text helpers: each rule once, with a table of cases. Local
+// times are those of Europe/London, where 31 March 2024 01:00 to 02:00 does
+// not exist.
 #include <gtest/gtest.h>
 
 #include "brevant/text.h"
 
+#include <cstdlib>
 #include <iterator>
 
 using namespace brevant::text;
@@ -54,7 +55,34 @@ TEST(Text, CaseTrimmingAndComparison) {
     EXPECT_FALSE(startsWithNoCase("he", "hex"));
 }
 
+TEST(Text, SingleBytesFromUtf16AndBack) {
+    const struct {
+        std::string utf16le;
+        std::string ansi;
+        size_t firstReplaced;
+    } cases[] = {
+        {"", "", std::string::npos},
+        {std::string("a\0\xe9\0\0\0", 6), std::string("a\xe9\0", 3), std::string::npos},
+        {std::string("\xac\x20x\0\x00\x01", 6), "?x?", 0},  // beyond one byte
+        {std::string("x\0y", 3), "x", std::string::npos},   // an odd last byte
+    };
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(i);
+        size_t replaced = 12345;
+        EXPECT_EQ(ansiFromUtf16le(cases[i].utf16le, &replaced), cases[i].ansi);
+        EXPECT_EQ(replaced, cases[i].firstReplaced);
+    }
+    std::string everyByte;
+    for (int b = 0; b < 256; ++b) {
+        everyByte += char(b);
+    }
+    EXPECT_EQ(utf16leFromAnsi(everyByte).size(), 512u);
+    EXPECT_EQ(ansiFromUtf16le(utf16leFromAnsi(everyByte)), everyByte);
+}
+
 TEST(Text, LocalTimesThatExistAndNothingElse) {
+    setenv("TZ", "Europe/London", 1);  // as ctest sets it, for a run by hand too
+    tzset();
     const struct {
         const char* text;
         time_t expected;  // -1: refused
