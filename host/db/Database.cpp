@@ -115,8 +115,9 @@ DWORD readWholeFile(const char* fileName, std::vector<char>& buffer) {
 char* copyText(std::string_view s) {
     char* p = static_cast<char*>(malloc(s.size() + 1));
     if (p != nullptr) {
-        if (!s.empty())
+        if (!s.empty()) {
             memcpy(p, s.data(), s.size());
+        }
         p[s.size()] = '\0';
     }
     return p;
@@ -135,8 +136,9 @@ void registerDatabase(AcDbDatabase* db, bool live) {
 }
 
 AcDbDatabase::Impl* implOf(const AcDbObjectId& id) {
-    if (id.isNull() || !isLiveDatabase(id.database()))
+    if (id.isNull() || !isLiveDatabase(id.database())) {
         return nullptr;
+    }
     AcDbDatabase::Impl* impl = id.database()->impl();
     return id.recordIndex() < impl->records.size() ? impl : nullptr;
 }
@@ -189,8 +191,9 @@ bool AcDbDatabase::Impl::load(std::vector<char>&& buffer, std::string& error) {
         r.prev = index == 0 ? kNone : index - 1;
         r.next = index + 1 < structure.records.size() ? index + 1 : kNone;
         records.push_back(r);
-        if (r.kind == Kind::Insert)
+        if (r.kind == Kind::Insert) {
             inserts.push_back(index);
+        }
     }
     structure.records = {};
     tables = std::move(structure.tables);
@@ -218,10 +221,12 @@ bool AcDbDatabase::Impl::load(std::vector<char>&& buffer, std::string& error) {
     }
     version = std::string(headerValue("$ACADVER"));
     for (uint32_t k = 0; k < blocks.size(); ++k) {
-        if (blocks[k].blockRecord != kNone)
+        if (blocks[k].blockRecord != kNone) {
             blockOfRecord[blocks[k].blockRecord] = k;
-        if (blocks[k].block != kNone)
+        }
+        if (blocks[k].block != kNone) {
             blockOfRecord[blocks[k].block] = k;
+        }
     }
     modified = false;
     return true;
@@ -231,8 +236,9 @@ void AcDbDatabase::Impl::tagsOf(uint32_t index, std::vector<TagRef>& out) const 
     out.clear();
     const Record& r = records[index];
     if (r.obj != nullptr) {
-        for (const OwnedTag& t : r.obj->hostData()->tags)
+        for (const OwnedTag& t : r.obj->hostData()->tags) {
             out.push_back(TagRef{t.code, t.value});
+        }
         return;
     }
     const auto& tags = file.tags();
@@ -251,24 +257,28 @@ std::string_view AcDbDatabase::Impl::recordType(uint32_t index) const {
 }
 
 std::string_view AcDbDatabase::Impl::valueOf(uint32_t index, int code) const {
-    if (index == kNone)
+    if (index == kNone) {
         return {};
+    }
     const Record& r = records[index];
-    if (r.obj != nullptr)
+    if (r.obj != nullptr) {
         return r.obj->hostData()->get(code);
+    }
     const auto& tags = file.tags();
     bool inGroup = false;
     for (uint32_t k = r.firstTag + 1; k < r.firstTag + r.numTags; ++k) {
         const int c = tags[k].code;
-        if (c == 1001 || c == 101)
+        if (c == 1001 || c == 101) {
             break;
+        }
         if (c == 102) {
             std::string_view v = file.value(tags[k]);
             inGroup = !v.empty() && v[0] == '{';
             continue;
         }
-        if (!inGroup && c == code)
+        if (!inGroup && c == code) {
             return file.value(tags[k]);
+        }
     }
     return {};
 }
@@ -317,16 +327,18 @@ uint32_t AcDbDatabase::Impl::addRecord(AcDbObject* obj, Kind kind, Sec sec, uint
     } else {
         tail = index;
     }
-    if (kind == Kind::Insert)
+    if (kind == Kind::Insert) {
         inserts.push_back(index);
+    }
     modified = true;
     return index;
 }
 
 int AcDbDatabase::Impl::tableIndex(std::string_view name) const {
     for (size_t k = 0; k < tables.size(); ++k) {
-        if (tables[k].name == name)
+        if (tables[k].name == name) {
             return int(k);
+        }
     }
     return -1;
 }
@@ -337,11 +349,13 @@ std::string AcDbDatabase::Impl::recordName(uint32_t index) const {
 
 uint32_t AcDbDatabase::Impl::tableRecordByName(int table, std::string_view name,
                                                bool includeErased) const {
-    if (table < 0)
+    if (table < 0) {
         return kNone;
+    }
     for (uint32_t m : tables[size_t(table)].members) {
-        if ((includeErased || !isErased(m)) && sameText(valueOf(m, 2), name))
+        if ((includeErased || !isErased(m)) && sameText(valueOf(m, 2), name)) {
             return m;
+        }
     }
     return kNone;
 }
@@ -357,15 +371,17 @@ std::string AcDbDatabase::Impl::blockName(const BlockInfo& b) const {
 
 int AcDbDatabase::Impl::blockFlags(const BlockInfo& b) const {
     int64_t flags = 0;
-    if (b.block != kNone)
+    if (b.block != kNone) {
         brevant::dxf::parseInt(valueOf(b.block, 70), flags);
+    }
     return int(flags);
 }
 
 int AcDbDatabase::Impl::blockIndexByName(std::string_view name) const {
     for (size_t k = 0; k < blocks.size(); ++k) {
-        if (!isErased(blocks[k].primary()) && sameText(blockName(blocks[k]), name))
+        if (!isErased(blocks[k].primary()) && sameText(blockName(blocks[k]), name)) {
             return int(k);
+        }
     }
     return -1;
 }
@@ -373,8 +389,9 @@ int AcDbDatabase::Impl::blockIndexByName(std::string_view name) const {
 uint32_t AcDbDatabase::Impl::modelSpace() const {
     for (const BlockInfo& b : blocks) {
         std::string n = blockName(b);
-        if (sameText(n, "*Model_Space") || sameText(n, "$MODEL_SPACE"))
+        if (sameText(n, "*Model_Space") || sameText(n, "$MODEL_SPACE")) {
             return b.primary();
+        }
     }
     return kNone;
 }
@@ -382,15 +399,17 @@ uint32_t AcDbDatabase::Impl::modelSpace() const {
 uint32_t AcDbDatabase::Impl::paperSpace() const {
     for (const BlockInfo& b : blocks) {
         std::string n = blockName(b);
-        if (sameText(n, "*Paper_Space") || sameText(n, "$PAPER_SPACE"))
+        if (sameText(n, "*Paper_Space") || sameText(n, "$PAPER_SPACE")) {
             return b.primary();
+        }
     }
     return kNone;
 }
 
 std::string_view AcDbDatabase::Impl::headerValue(std::string_view name) const {
-    if (headerRecord == kNone)
+    if (headerRecord == kNone) {
         return {};
+    }
     std::vector<TagRef> tags;
     tagsOf(headerRecord, tags);
     for (size_t k = 0; k + 1 < tags.size(); ++k) {
@@ -403,8 +422,9 @@ std::string_view AcDbDatabase::Impl::headerValue(std::string_view name) const {
 }
 
 void AcDbDatabase::Impl::setHeaderValue(std::string_view name, int code, std::string_view value) {
-    if (headerRecord == kNone)
+    if (headerRecord == kNone) {
         return;
+    }
     AcDbObject* obj = materialize(headerRecord);
     auto& tags = obj->hostData()->tags;
     for (size_t k = 0; k + 1 < tags.size(); ++k) {
@@ -422,11 +442,13 @@ unsigned long AcDbDatabase::Impl::write(brevant::platform::AtomicFileWriter& out
     const auto& tags = file.tags();
     for (uint32_t i = head; i != kNone && w.ok(); i = records[i].next) {
         const Record& r = records[i];
-        if (r.flags & (kErased | kVirtual))
+        if (r.flags & (kErased | kVirtual)) {
             continue;
+        }
         if (r.obj != nullptr) {
-            for (const OwnedTag& t : r.obj->hostData()->tags)
+            for (const OwnedTag& t : r.obj->hostData()->tags) {
                 w.write(t.code, t.value);
+            }
         } else {
             for (uint32_t k = r.firstTag; k < r.firstTag + r.numTags; ++k) {
                 w.write(tags[k].code, file.value(tags[k]));
@@ -499,8 +521,9 @@ Acad::ErrorStatus AcDbDatabase::readDwgFile(const char* fileName) {
     Impl* old = m_pImpl;
     m_pImpl = fresh.release();
     delete old;
-    if (m_pImpl->resolveXrefs)
+    if (m_pImpl->resolveXrefs) {
         m_pImpl->resolveAllXrefs();
+    }
     m_pImpl->modified = false;
     return Acad::eOk;
 }
@@ -531,8 +554,9 @@ Acad::ErrorStatus AcDbDatabase::saveAs(const char* fileName) {
         return writeErrorStatus(error);
     }
     m_pImpl->fileName = fileName;
-    if (!m_pImpl->hasFileName)
+    if (!m_pImpl->hasFileName) {
         m_pImpl->originalFileName = fileName;
+    }
     m_pImpl->hasFileName = true;
     m_pImpl->modified = false;
     return Acad::eOk;
@@ -571,8 +595,9 @@ Acad::ErrorStatus AcDbDatabase::getAcDbObjectId(AcDbObjectId& retId, bool /*crea
                                                 const AcDbHandle& objHandle, Adesk::UInt32) {
     retId = AcDbObjectId::kNull;
     uint32_t index = m_pImpl->findHandle(objHandle.value());
-    if (index == kNone)
+    if (index == kNone) {
         return Acad::eUnknownHandle;
+    }
     retId = m_pImpl->idOf(index);
     return Acad::eOk;
 }
@@ -581,8 +606,9 @@ Acad::ErrorStatus AcDbDatabase::getAcDbObjectId(AcDbObjectId& retId, bool /*crea
 
 AcDbObject* AcDbDatabase::Impl::materialize(uint32_t index) {
     Record& r = records[index];
-    if (r.obj != nullptr)
+    if (r.obj != nullptr) {
         return r.obj;
+    }
     AcDbObject* obj = nullptr;
     const BlockInfo* block = blockOf(index);
     if (block != nullptr && block->primary() == index) {
@@ -591,28 +617,30 @@ AcDbObject* AcDbDatabase::Impl::materialize(uint32_t index) {
         switch (r.kind) {
             case Kind::Table: {
                 const std::string& name = tables[r.table].name;
-                if (name == "BLOCK_RECORD")
+                if (name == "BLOCK_RECORD") {
                     obj = new AcDbBlockTable;
-                else if (name == "LAYER")
+                } else if (name == "LAYER") {
                     obj = new AcDbLayerTable;
-                else if (name == "APPID")
+                } else if (name == "APPID") {
                     obj = new AcDbRegAppTable;
-                else if (name == "STYLE")
+                } else if (name == "STYLE") {
                     obj = new AcDbTextStyleTable;
-                else
+                } else {
                     obj = new AcDbOtherTable;
+                }
                 break;
             }
             case Kind::TableRecord: {
                 const std::string& name = tables[r.table].name;
-                if (name == "LAYER")
+                if (name == "LAYER") {
                     obj = new AcDbLayerTableRecord;
-                else if (name == "APPID")
+                } else if (name == "APPID") {
                     obj = new AcDbRegAppTableRecord;
-                else if (name == "STYLE")
+                } else if (name == "STYLE") {
                     obj = new AcDbTextStyleTableRecord;
-                else
+                } else {
                     obj = new AcDbOtherTableRecord;
+                }
                 break;
             }
             case Kind::Insert:
@@ -650,8 +678,9 @@ AcDbObject* AcDbDatabase::Impl::materialize(uint32_t index) {
     std::vector<TagRef> tags;
     tagsOf(index, tags);
     d->tags.reserve(tags.size());
-    for (const TagRef& t : tags)
+    for (const TagRef& t : tags) {
         d->tags.push_back(OwnedTag{t.code, std::string(t.value)});
+    }
     d->db = self;
     d->index = index;
     d->isNew = false;
@@ -664,8 +693,9 @@ AcDbObject* AcDbDatabase::Impl::materialize(uint32_t index) {
 Acad::ErrorStatus AcDbDatabase::Impl::open(AcDbObject*& obj, uint32_t index, AcDb::OpenMode mode,
                                            bool openErased) {
     obj = nullptr;
-    if (index >= records.size())
+    if (index >= records.size()) {
         return Acad::eInvalidInput;
+    }
     const Record& r = records[index];
     switch (r.kind) {
         case Kind::Other:
@@ -677,20 +707,24 @@ Acad::ErrorStatus AcDbDatabase::Impl::open(AcDbObject*& obj, uint32_t index, AcD
         default:
             break;
     }
-    if ((r.flags & kErased) && !openErased)
+    if ((r.flags & kErased) && !openErased) {
         return Acad::eWasErased;
+    }
     AcDbObject* o = materialize(index);
     ObjectData* d = o->hostData();
-    if (d->writer)
+    if (d->writer) {
         return Acad::eWasOpenForWrite;
+    }
     if (mode == AcDb::kForWrite) {
-        if (d->readers > 0)
+        if (d->readers > 0) {
             return Acad::eWasOpenForRead;
+        }
         d->writer = true;
         modified = true;
     } else if (mode == AcDb::kForRead || mode == AcDb::kForNotify) {
-        if (d->readers >= 256)
+        if (d->readers >= 256) {
             return Acad::eHadMultipleReaders;
+        }
         ++d->readers;
     } else {
         return Acad::eInvalidOpenState;
@@ -702,34 +736,40 @@ Acad::ErrorStatus AcDbDatabase::Impl::open(AcDbObject*& obj, uint32_t index, AcD
 Acad::ErrorStatus acdbOpenAcDbObject(AcDbObject*& pObj, AcDbObjectId id, AcDb::OpenMode mode,
                                      bool openErasedObject) {
     pObj = nullptr;
-    if (id.isNull())
+    if (id.isNull()) {
         return Acad::eNullObjectId;
+    }
     AcDbDatabase::Impl* impl = implOf(id);
-    if (impl == nullptr)
+    if (impl == nullptr) {
         return Acad::eNoDatabase;
+    }
     return impl->open(pObj, id.recordIndex(), mode, openErasedObject);
 }
 
 Acad::ErrorStatus acdbOpenAcDbEntity(AcDbEntity*& pEnt, AcDbObjectId id, AcDb::OpenMode mode,
                                      bool openErasedEntity) {
     pEnt = nullptr;
-    if (id.isNull())
+    if (id.isNull()) {
         return Acad::eNullObjectId;
+    }
     AcDbDatabase::Impl* impl = implOf(id);
-    if (impl == nullptr)
+    if (impl == nullptr) {
         return Acad::eNoDatabase;
+    }
     const Kind k = impl->records[id.recordIndex()].kind;
     const BlockInfo* b = impl->blockOf(id.recordIndex());
     const bool entity = (k == Kind::Insert || k == Kind::Attrib || k == Kind::AttDef ||
                          k == Kind::Text || k == Kind::SeqEnd || k == Kind::Vertex ||
                          k == Kind::Entity || k == Kind::Block || k == Kind::EndBlk) &&
                         !(b != nullptr && b->primary() == id.recordIndex());
-    if (!entity)
+    if (!entity) {
         return Acad::eNotAnEntity;
+    }
     AcDbObject* obj = nullptr;
     Acad::ErrorStatus es = impl->open(obj, id.recordIndex(), mode, openErasedEntity);
-    if (es != Acad::eOk)
+    if (es != Acad::eOk) {
         return es;
+    }
     pEnt = AcDbEntity::cast(obj);
     return Acad::eOk;
 }

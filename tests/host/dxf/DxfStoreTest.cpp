@@ -106,8 +106,9 @@ TEST(DxfStore, AwkwardButValidValuesLoad) {
                                 "\n1\n  leading blanks kept\n") +
                         "junk after the end\n";
     std::string crlf;
-    for (char c : bytes)
+    for (char c : bytes) {
         crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    }
     writeFile(path, crlf);
     AcDbDatabase db(false);
     ASSERT_EQ(db.readDwgFile(path.c_str()), Acad::eOk) << db.lastErrorText();
@@ -126,8 +127,9 @@ TEST(DxfStore, EverySampleComesBackWithTheSameTags) {
     ASSERT_NE(d, nullptr);
     while (dirent* e = readdir(d)) {
         std::string n = e->d_name;
-        if (n.size() > 4 && n.substr(n.size() - 4) == ".dxf")
+        if (n.size() > 4 && n.substr(n.size() - 4) == ".dxf") {
             names.push_back(n);
+        }
     }
     closedir(d);
     std::sort(names.begin(), names.end());
@@ -186,8 +188,9 @@ TEST(DxfStore, FailedSaveLeavesTheOldFileWhole) {
         EXPECT_NE(std::string(db.lastErrorText()).find(path), std::string::npos);
         DIR* d = opendir(dir.path().c_str());
         int files = 0;
-        while (dirent* e = readdir(d))
+        while (dirent* e = readdir(d)) {
             files += e->d_name[0] != '.';
+        }
         closedir(d);
         EXPECT_EQ(files, 1);  // no half-written file beside it
     }
