@@ -88,8 +88,6 @@ struct ObjectData {
     void setOwner(uint64_t owner);
 };
 
-class Store;
-
 }  // namespace brevant::db
 
 struct AcDbDatabase::Impl {

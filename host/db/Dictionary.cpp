@@ -345,11 +345,11 @@ AcDbDictionaryIterator* AcDbDictionary::newIterator() const {
                      [](const auto& a, const auto& b) { return upper(a.name) < upper(b.name); });
     auto* entries = new AcDbDictionaryIterator::Entry[list.size() + 1];
     std::copy(list.begin(), list.end(), entries);
-    return new AcDbDictionaryIterator(d->db, entries, int(list.size()));
+    return new AcDbDictionaryIterator(entries, int(list.size()));
 }
 
-AcDbDictionaryIterator::AcDbDictionaryIterator(AcDbDatabase* pDb, Entry* entries, int count)
-    : m_pDb(pDb), m_entries(entries), m_count(count) {}
+AcDbDictionaryIterator::AcDbDictionaryIterator(Entry* entries, int count)
+    : m_entries(entries), m_count(count) {}
 
 AcDbDictionaryIterator::~AcDbDictionaryIterator() {
     delete[] m_entries;

@@ -488,7 +488,6 @@ Acad::ErrorStatus AcDbEntity::setLayer(const char* newVal) {
 
 namespace {
 const double kDegree = 3.14159265358979323846 / 180.0;
-const char* const kTextMarkers[] = {"AcDbText", nullptr};
 }  // namespace
 
 AcDbText::AcDbText() = default;
@@ -696,8 +695,7 @@ bool AcDbAttributeDefinition::isConstant() const {
 
 // Iterating over the entities that belong to another.
 
-AcDbObjectIterator::AcDbObjectIterator(AcDbDatabase* pDb, const AcDbObjectIdArray& ids)
-    : m_pDb(pDb), m_ids(ids) {
+AcDbObjectIterator::AcDbObjectIterator(const AcDbObjectIdArray& ids) : m_ids(ids) {
     skipErased(false);
 }
 
@@ -819,7 +817,7 @@ AcDbObjectIterator* AcDbBlockReference::attributeIterator() const {
             ids.append(AcDbObjectId(d->db, i));
         }
     }
-    return new AcDbObjectIterator(d->db, ids);
+    return new AcDbObjectIterator(ids);
 }
 
 Acad::ErrorStatus AcDbBlockReference::appendAttribute(AcDbAttribute* pAttr) {

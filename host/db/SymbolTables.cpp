@@ -245,7 +245,7 @@ Acad::ErrorStatus AcDbSymbolTable::newIterator(AcDbSymbolTableIterator*& pIterat
     }
     AcDbObjectIdArray ids;
     tableRecords(this, ids);
-    pIterator = new AcDbSymbolTableIterator(database(), ids, atBeginning, skipDeleted);
+    pIterator = new AcDbSymbolTableIterator(ids, atBeginning, skipDeleted);
     return Acad::eOk;
 }
 
@@ -363,7 +363,7 @@ Acad::ErrorStatus AcDbBlockTable::newIterator(AcDbBlockTableIterator*& pIterator
     }
     AcDbObjectIdArray ids;
     tableRecords(this, ids);
-    pIterator = new AcDbBlockTableIterator(database(), ids, atBeginning, skipDeleted);
+    pIterator = new AcDbBlockTableIterator(ids, atBeginning, skipDeleted);
     return Acad::eOk;
 }
 
@@ -403,7 +403,7 @@ Acad::ErrorStatus AcDbBlockTableIterator::getRecord(AcDbBlockTableRecord*& pReco
             return Acad::eNotOpenForRead;                                                          \
         AcDbObjectIdArray ids;                                                                     \
         tableRecords(this, ids);                                                                   \
-        pIterator = new ITERATOR(database(), ids, atBeginning, skipDeleted);                       \
+        pIterator = new ITERATOR(ids, atBeginning, skipDeleted);                                   \
         return Acad::eOk;                                                                          \
     }                                                                                              \
     Acad::ErrorStatus ITERATOR::getRecord(RECORD*& pRecord, AcDb::OpenMode openMode,               \
@@ -422,9 +422,9 @@ BREVANT_DEFINE_TABLE(AcDbTextStyleTable, AcDbTextStyleTableIterator, AcDbTextSty
 
 // Iterators
 
-AcDbSymbolTableIterator::AcDbSymbolTableIterator(AcDbDatabase* pDb, const AcDbObjectIdArray& ids,
-                                                 bool atBeginning, bool skipDeleted)
-    : m_pDb(pDb), m_ids(ids), m_pos(0), m_skipDeleted(skipDeleted) {
+AcDbSymbolTableIterator::AcDbSymbolTableIterator(const AcDbObjectIdArray& ids, bool atBeginning,
+                                                 bool skipDeleted)
+    : m_ids(ids), m_pos(0), m_skipDeleted(skipDeleted) {
     start(atBeginning, skipDeleted);
 }
 

@@ -81,7 +81,6 @@ public:
     std::string where(uint32_t index) const override;
     // The file's line ending: "\r\n" when its first line ends so, else "\n".
     const char* lineEnding() const { return m_crlf ? "\r\n" : "\n"; }
-    size_t bufferSize() const { return m_buffer.size(); }
 
 private:
     std::vector<char> m_buffer;

@@ -220,10 +220,6 @@ bool helpCommand(const std::string&) {
 
 }  // namespace
 
-const std::vector<Command>& commandTable() {
-    return table();
-}
-
 const Command* findCommand(const std::string& word) {
     size_t start = 0;
     while (start < word.size() && (word[start] == '_' || word[start] == '.')) {

@@ -18,8 +18,6 @@ struct Command {
     bool (*run)(const std::string& arguments);
 };
 
-// Every command, in the order HELP lists them.
-const std::vector<Command>& commandTable();
 // The command a word names: its name or an alias, in any letter case, with
 // any "_" or "." before it (as the editor allows: "_OPEN", ".OPEN"); NULL when
 // none does.

@@ -199,10 +199,6 @@ bool findVariable(const std::string& name, VariableInfo& info) {
     return false;
 }
 
-std::vector<VariableInfo> allVariables() {
-    return table();
-}
-
 void setErrno(short value) {
     stored()["ERRNO"].values[0] = value;
 }

@@ -5,8 +5,6 @@
 #include <string>
 #include <vector>
 
-struct resbuf;
-
 namespace brevant::host {
 
 // ERRNO values that the editor sets when a variable call fails.
@@ -22,7 +20,6 @@ struct VariableInfo {
 
 // Names are found without regard to letter case.
 bool findVariable(const std::string& name, VariableInfo& info);
-std::vector<VariableInfo> allVariables();
 
 // The editor's last error number.
 void setErrno(short value);
