@@ -134,6 +134,8 @@ std::string errorText(unsigned long windowsError);
 // The fault seam: every file write, rename, folder creation and registry file
 // write goes through it. failAfter(op, n) makes the n-th such call from now on
 // fail (n = 1: the next one) with the given Windows error; n = 0 disarms it.
+// A registry write counts as one RegistryWrite and as nothing else, although
+// it is made with the file calls.
 enum class Operation { FileWrite, FileCreate, Rename, CreateFolder, RegistryWrite };
 constexpr Operation kEveryOperation[] = {Operation::FileWrite, Operation::FileCreate,
                                          Operation::Rename, Operation::CreateFolder,
