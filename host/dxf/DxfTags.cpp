@@ -143,13 +143,7 @@ std::string formatDouble(double value) {
 std::string formatHandle(uint64_t handle) {
     char buffer[24];
     auto r = std::to_chars(buffer, buffer + sizeof buffer, handle, 16);
-    std::string text(buffer, r.ptr);
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'f') {
-            c = char(c - 'a' + 'A');
-        }
-    }
-    return text;
+    return brevant::text::upper(std::string_view(buffer, size_t(r.ptr - buffer)));
 }
 
 namespace {
