@@ -86,24 +86,23 @@ DWORD readWholeFile(const char* fileName, std::vector<char>& buffer) {
         CloseHandle(file);
         return ERROR_FILE_TOO_LARGE;
     }
-    buffer.clear();
-    buffer.reserve(low);
-    DWORD error = ERROR_SUCCESS;
-    for (;;) {
-        const size_t used = buffer.size();
-        if (used > 0xFFFFFFF0u) {
-            error = ERROR_FILE_TOO_LARGE;  // it grew while it was read
-            break;
-        }
-        buffer.resize(used + (1u << 20));
-        DWORD got = 0;
-        if (!ReadFile(file, buffer.data() + used, 1u << 20, &got, nullptr)) {
+    // The size it has now, in one read; then whatever it grew by meanwhile.
+    buffer.assign(low, '\0');
+    DWORD got = 0;
+    DWORD error =
+        ReadFile(file, buffer.data(), low, &got, nullptr) ? ERROR_SUCCESS : GetLastError();
+    buffer.resize(got);
+    char more[1 << 16];
+    while (error == ERROR_SUCCESS && got == low) {
+        DWORD extra = 0;
+        if (!ReadFile(file, more, sizeof more, &extra, nullptr)) {
             error = GetLastError();
+        } else if (extra == 0) {
             break;
-        }
-        buffer.resize(used + got);
-        if (got == 0) {
-            break;
+        } else if (buffer.size() + extra > 0xFFFFFFF0u) {
+            error = ERROR_FILE_TOO_LARGE;
+        } else {
+            buffer.insert(buffer.end(), more, more + extra);
         }
     }
     CloseHandle(file);
