@@ -85,8 +85,9 @@ int make(const char* out) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 3 && std::strcmp(argv[1], "--make") == 0)
+    if (argc == 3 && std::strcmp(argv[1], "--make") == 0) {
         return make(argv[2]);
+    }
     if (argc != 3) {
         std::fprintf(stderr, "usage: dxf-resave IN OUT | dxf-resave --make OUT\n");
         return 2;

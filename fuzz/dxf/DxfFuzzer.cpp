@@ -17,16 +17,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     AcDbDatabase db(false);
     std::vector<char> buffer(data, data + size);
     std::string error;
-    if (!db.impl()->load(std::move(buffer), error))
+    if (!db.impl()->load(std::move(buffer), error)) {
         return 0;
+    }
     AcDbBlockTable* pTable = nullptr;
     if (db.getBlockTable(pTable, AcDb::kForRead) == Acad::eOk) {
         AcDbBlockTableIterator* it = nullptr;
         pTable->newIterator(it);
         for (; !it->done(); it->step()) {
             AcDbBlockTableRecord* pRec = nullptr;
-            if (it->getRecord(pRec, AcDb::kForRead) != Acad::eOk)
+            if (it->getRecord(pRec, AcDb::kForRead) != Acad::eOk) {
                 continue;
+            }
             const char* text = nullptr;
             pRec->getName(text);
             pRec->pathName(text);
@@ -36,13 +38,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             pRec->getBlockReferenceIds(ids);
             for (const AcDbObjectId& id : ids) {
                 AcDbBlockReference* pRef = nullptr;
-                if (acdbOpenObject(pRef, id, AcDb::kForRead) != Acad::eOk)
+                if (acdbOpenObject(pRef, id, AcDb::kForRead) != Acad::eOk) {
                     continue;
+                }
                 AcDbObjectIterator* attrs = pRef->attributeIterator();
                 for (; !attrs->done(); attrs->step()) {
                     AcDbAttribute* pAttr = nullptr;
-                    if (acdbOpenObject(pAttr, attrs->objectId(), AcDb::kForRead) != Acad::eOk)
+                    if (acdbOpenObject(pAttr, attrs->objectId(), AcDb::kForRead) != Acad::eOk) {
                         continue;
+                    }
                     char* tag = pAttr->tag();
                     acutDelString(tag);
                     pAttr->position();

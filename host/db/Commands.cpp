@@ -20,16 +20,19 @@ Acad::ErrorStatus defineBlock(AcDbDatabase* pDb, const char* blockName,
                               const std::vector<std::pair<std::string, std::string>>& attdefs,
                               AcDbObjectId& blockId) {
     blockId = AcDbObjectId::kNull;
-    if (!isLiveDatabase(pDb) || blockName == nullptr || *blockName == '\0')
+    if (!isLiveDatabase(pDb) || blockName == nullptr || *blockName == '\0') {
         return Acad::eInvalidInput;
+    }
     AcDbBlockTable* pTable = nullptr;
     Acad::ErrorStatus es = pDb->getBlockTable(pTable, AcDb::kForWrite);
-    if (es != Acad::eOk)
+    if (es != Acad::eOk) {
         return es;
+    }
     auto* pRecord = new AcDbBlockTableRecord;
     es = pRecord->setName(blockName);
-    if (es == Acad::eOk)
+    if (es == Acad::eOk) {
         es = pTable->add(blockId, pRecord);
+    }
     pTable->close();
     if (es != Acad::eOk) {
         delete pRecord;
@@ -62,8 +65,9 @@ Acad::ErrorStatus insertBlock(AcDbDatabase* pDb, const char* blockName, const Ac
                               const std::vector<std::pair<std::string, std::string>>& values,
                               AcDbObjectId& referenceId, bool paperSpace) {
     referenceId = AcDbObjectId::kNull;
-    if (!isLiveDatabase(pDb) || blockName == nullptr)
+    if (!isLiveDatabase(pDb) || blockName == nullptr) {
         return Acad::eInvalidInput;
+    }
     for (const auto& v : values) {
         if (v.first.empty() || v.first.find_first_of(" \r\n") != std::string::npos ||
             v.second.find_first_of("\r\n") != std::string::npos) {
@@ -72,8 +76,9 @@ Acad::ErrorStatus insertBlock(AcDbDatabase* pDb, const char* blockName, const Ac
     }
     AcDbDatabase::Impl* impl = pDb->impl();
     int k = impl->blockIndexByName(blockName);
-    if (k < 0)
+    if (k < 0) {
         return Acad::eKeyNotFound;
+    }
     const BlockInfo block = impl->blocks[size_t(k)];
     // The block's attribute definitions: tag and default text, in order.
     std::vector<std::pair<std::string, std::string>> defs;
@@ -100,19 +105,22 @@ Acad::ErrorStatus insertBlock(AcDbDatabase* pDb, const char* blockName, const Ac
         attributes.emplace_back(def.first, text);
     }
     for (size_t v = 0; v < values.size(); ++v) {
-        if (!used[v])
+        if (!used[v]) {
             attributes.push_back(values[v]);
+        }
     }
 
     AcDbBlockTable* pTable = nullptr;
     Acad::ErrorStatus es = pDb->getBlockTable(pTable, AcDb::kForRead);
-    if (es != Acad::eOk)
+    if (es != Acad::eOk) {
         return es;
+    }
     AcDbBlockTableRecord* pSpace = nullptr;
     es = pTable->getAt(paperSpace ? "*Paper_Space" : "*Model_Space", pSpace, AcDb::kForWrite);
     pTable->close();
-    if (es != Acad::eOk)
+    if (es != Acad::eOk) {
         return es;
+    }
     auto* pRef = new AcDbBlockReference;
     pRef->hostData()->set(2, impl->blockName(block));
     pRef->setPosition(position);
@@ -140,22 +148,25 @@ Acad::ErrorStatus insertBlock(AcDbDatabase* pDb, const char* blockName, const Ac
 
 Acad::ErrorStatus setAttributeValue(AcDbDatabase* pDb, const char* referenceHandle, const char* tag,
                                     const char* value) {
-    if (!isLiveDatabase(pDb) || tag == nullptr || value == nullptr)
+    if (!isLiveDatabase(pDb) || tag == nullptr || value == nullptr) {
         return Acad::eInvalidInput;
+    }
     AcDbObjectId id;
     if (pDb->getAcDbObjectId(id, false, AcDbHandle(referenceHandle)) != Acad::eOk) {
         return Acad::eUnknownHandle;
     }
     AcDbBlockReference* pRef = nullptr;
     Acad::ErrorStatus es = acdbOpenObject(pRef, id, AcDb::kForRead);
-    if (es != Acad::eOk)
+    if (es != Acad::eOk) {
         return es == Acad::eNotThatKindOfClass ? Acad::eUnknownHandle : es;
+    }
     AcDbObjectIterator* it = pRef->attributeIterator();
     bool found = false;
     for (; !it->done() && es == Acad::eOk; it->step()) {
         AcDbAttribute* pAttr = nullptr;
-        if (acdbOpenObject(pAttr, it->objectId(), AcDb::kForWrite) != Acad::eOk)
+        if (acdbOpenObject(pAttr, it->objectId(), AcDb::kForWrite) != Acad::eOk) {
             continue;
+        }
         char* attrTag = pAttr->tag();
         if (attrTag != nullptr && strcmp(attrTag, tag) == 0) {
             found = true;
@@ -166,8 +177,9 @@ Acad::ErrorStatus setAttributeValue(AcDbDatabase* pDb, const char* referenceHand
     }
     delete it;
     pRef->close();
-    if (es != Acad::eOk)
+    if (es != Acad::eOk) {
         return es;
+    }
     return found ? Acad::eOk : Acad::eKeyNotFound;
 }
 
@@ -180,8 +192,9 @@ Acad::ErrorStatus attachXref(AcDbDatabase* pDb, const char* blockName, const cha
     }
     AcDbBlockTable* pTable = nullptr;
     Acad::ErrorStatus es = pDb->getBlockTable(pTable, AcDb::kForWrite);
-    if (es != Acad::eOk)
+    if (es != Acad::eOk) {
         return es;
+    }
     auto* pRecord = new AcDbBlockTableRecord;
     pRecord->setName(blockName);
     pRecord->setPathName(path);
@@ -195,8 +208,9 @@ Acad::ErrorStatus attachXref(AcDbDatabase* pDb, const char* blockName, const cha
     if (insert) {
         AcDbObjectId refId;
         es = insertBlock(pDb, blockName, position, {}, refId);
-        if (es != Acad::eOk)
+        if (es != Acad::eOk) {
             return es;
+        }
     }
     AcDbObjectIdArray ids;
     ids.append(blockId);
@@ -204,17 +218,21 @@ Acad::ErrorStatus attachXref(AcDbDatabase* pDb, const char* blockName, const cha
 }
 
 Acad::ErrorStatus eraseByHandle(AcDbDatabase* pDb, const char* handle) {
-    if (!isLiveDatabase(pDb) || handle == nullptr)
+    if (!isLiveDatabase(pDb) || handle == nullptr) {
         return Acad::eInvalidInput;
+    }
     AcDbObjectId id;
-    if (pDb->getAcDbObjectId(id, false, AcDbHandle(handle)) != Acad::eOk)
+    if (pDb->getAcDbObjectId(id, false, AcDbHandle(handle)) != Acad::eOk) {
         return Acad::eUnknownHandle;
-    if (id.isErased())
+    }
+    if (id.isErased()) {
         return Acad::eWasErased;
+    }
     AcDbEntity* pEnt = nullptr;
     Acad::ErrorStatus es = acdbOpenAcDbEntity(pEnt, id, AcDb::kForWrite);
-    if (es != Acad::eOk)
+    if (es != Acad::eOk) {
         return es;
+    }
     es = pEnt->erase();
     pEnt->close();
     return es;
@@ -223,17 +241,20 @@ Acad::ErrorStatus eraseByHandle(AcDbDatabase* pDb, const char* handle) {
 Acad::ErrorStatus addText(AcDbDatabase* pDb, const char* text, const AcGePoint3d& position,
                           AcDbObjectId& textId) {
     textId = AcDbObjectId::kNull;
-    if (!isLiveDatabase(pDb) || text == nullptr)
+    if (!isLiveDatabase(pDb) || text == nullptr) {
         return Acad::eInvalidInput;
+    }
     AcDbBlockTable* pTable = nullptr;
     Acad::ErrorStatus es = pDb->getBlockTable(pTable, AcDb::kForRead);
-    if (es != Acad::eOk)
+    if (es != Acad::eOk) {
         return es;
+    }
     AcDbBlockTableRecord* pSpace = nullptr;
     es = pTable->getAt("*Model_Space", pSpace, AcDb::kForWrite);
     pTable->close();
-    if (es != Acad::eOk)
+    if (es != Acad::eOk) {
         return es;
+    }
     auto* pText = new AcDbText;
     pText->hostData()->tags.insert(pText->hostData()->tags.begin(), OwnedTag{0, "TEXT"});
     // A text entity: type, handle, owner, common data, then its own data.
@@ -242,8 +263,9 @@ Acad::ErrorStatus addText(AcDbDatabase* pDb, const char* text, const AcGePoint3d
                                {30, "0.0"}, {40, "2.5"},       {1, ""},     {100, "AcDbText"}};
     pText->setPosition(position);
     es = pText->setTextString(text);
-    if (es == Acad::eOk)
+    if (es == Acad::eOk) {
         es = pSpace->appendAcDbEntity(textId, pText);
+    }
     pSpace->close();
     if (es != Acad::eOk) {
         delete pText;
@@ -260,8 +282,9 @@ Acad::ErrorStatus registerApplication(AcDbDatabase* pDb, const char* appName) {
     }
     AcDbRegAppTable* pTable = nullptr;
     Acad::ErrorStatus es = pDb->getRegAppTable(pTable, AcDb::kForWrite);
-    if (es != Acad::eOk)
+    if (es != Acad::eOk) {
         return es;
+    }
     if (!pTable->has(appName)) {
         auto* pRecord = new AcDbRegAppTableRecord;
         pRecord->setName(appName);

@@ -9,9 +9,12 @@
 // comes back as it was read.
 #pragma once
 
+#include "../dxf/DxfStructure.h"
 #include "../dxf/DxfTags.h"
 #include "acdb.h"
 #include "dbmain.h"
+
+#include <brevant/text.h>
 
 #include <map>
 #include <memory>
@@ -22,32 +25,12 @@
 
 namespace brevant::db {
 
-constexpr uint32_t kNone = 0xFFFFFFFFu;
+constexpr uint32_t kNone = dxf::kNoRecord;
 
-enum class Kind : uint8_t {
-    Other,  // classes, header and anything that is not an object
-    Section,
-    EndSec,
-    Table,
-    EndTab,
-    Eof,
-    TableRecord,
-    Block,
-    EndBlk,
-    Insert,
-    Attrib,
-    AttDef,
-    Text,
-    SeqEnd,
-    Vertex,
-    Entity,
-    Dictionary,
-    Xrecord,
-    DictionaryVar,
-    Object,
-};
-
-enum class Sec : uint8_t { None, Header, Classes, Tables, Blocks, Entities, Objects, Other };
+// What a record is and the section it stands in, as the structure pass found
+// them (or as the editor made them).
+using Kind = dxf::RecordKind;
+using Sec = dxf::Section;
 
 enum RecordFlags : uint8_t {
     kErased = 1,
@@ -68,12 +51,7 @@ struct Record {
     uint8_t table = 0xFF;  // for table heads and records: index into tables
 };
 
-struct TableInfo {
-    std::string name;  // "LAYER", "BLOCK_RECORD", ...
-    uint32_t head = kNone;
-    uint32_t end = kNone;
-    std::vector<uint32_t> members;
-};
+using TableInfo = dxf::StructureTable;
 
 struct BlockInfo {
     uint32_t blockRecord = kNone;  // the BLOCK_RECORD table record (R13 on)
@@ -110,8 +88,6 @@ struct ObjectData {
     void setOwner(uint64_t owner);
 };
 
-class Store;
-
 }  // namespace brevant::db
 
 struct AcDbDatabase::Impl {
@@ -136,6 +112,7 @@ struct AcDbDatabase::Impl {
     std::string fileName;
     std::string originalFileName;
     std::string lastError;
+    unsigned long lastFileError = 0;  // ERROR_SUCCESS
     std::string lineEnding = "\r\n";
     bool hasFileName = false;
     bool modified = false;
@@ -196,14 +173,16 @@ struct AcDbDatabase::Impl {
     std::string_view headerValue(std::string_view name) const;
     void setHeaderValue(std::string_view name, int code, std::string_view value);
 
-    bool write(std::FILE* f, std::string& error);
+    // Streams every record that is not erased into the file being replaced;
+    // the Windows error code of the first write that failed, or ERROR_SUCCESS.
+    unsigned long write(brevant::platform::AtomicFileWriter& out);
 };
 
 namespace brevant::db {
 
-// Case-insensitive comparison of names, as the editor compares symbols.
-bool sameName(std::string_view a, std::string_view b);
-std::string upper(std::string_view s);
+// Names compare as the editor compares symbols: without regard to case.
+using brevant::text::sameText;
+using brevant::text::upper;
 // Copies a text into memory that the caller releases with acutDelString/acdbFree.
 char* copyText(std::string_view s);
 // Every database that is open, so that stale ids and names are refused.

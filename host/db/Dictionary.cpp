@@ -40,16 +40,6 @@ std::vector<Entry> entriesOf(const ObjectData* d) {
     return out;
 }
 
-Kind kindOfType(std::string_view type) {
-    if (type == "DICTIONARY" || type == "ACDBDICTIONARYWDFLT")
-        return Kind::Dictionary;
-    if (type == "XRECORD")
-        return Kind::Xrecord;
-    if (type == "DICTIONARYVAR")
-        return Kind::DictionaryVar;
-    return Kind::Object;
-}
-
 }  // namespace
 
 void AcDbDatabase::Impl::dictionaryEntries(
@@ -69,16 +59,18 @@ void AcDbDatabase::Impl::dictionaryEntries(
             uint64_t h = 0;
             brevant::dxf::parseHandle(tags[k + 1].value, h);
             uint32_t i = findHandle(h);
-            if (i != kNone)
+            if (i != kNone) {
                 out.emplace_back(std::string(tags[k].value), i);
+            }
             ++k;
         }
     }
 }
 
 uint32_t AcDbDatabase::Impl::namedObjects() {
-    if (nod != kNone)
+    if (nod != kNone) {
         return nod;
+    }
     // A drawing without objects (release 12) gets an OBJECTS section holding
     // the dictionary, before the end mark.
     uint32_t before = eof;
@@ -88,8 +80,9 @@ uint32_t AcDbDatabase::Impl::namedObjects() {
             break;
         }
     }
-    if (before == kNone)
+    if (before == kNone) {
         return kNone;
+    }
     AcDbObject* begin = new AcDbObject;
     begin->hostData()->tags = {{0, "SECTION"}, {2, "OBJECTS"}};
     addRecord(begin, Kind::Section, Sec::Objects, before);
@@ -109,12 +102,14 @@ Acad::ErrorStatus AcDbDatabase::getNamedObjectsDictionary(AcDbDictionary*& pDict
                                                           AcDb::OpenMode mode) {
     pDict = nullptr;
     uint32_t index = m_pImpl->namedObjects();
-    if (index == kNone)
+    if (index == kNone) {
         return Acad::eNotApplicable;
+    }
     AcDbObject* obj = nullptr;
     Acad::ErrorStatus es = m_pImpl->open(obj, index, mode, false);
-    if (es != Acad::eOk)
+    if (es != Acad::eOk) {
         return es;
+    }
     pDict = AcDbDictionary::cast(obj);
     if (pDict == nullptr) {
         obj->close();
@@ -140,13 +135,15 @@ const char* AcDbDictionary::className() const {
 
 static uint32_t entryRecord(const AcDbDictionary* dict, const char* key) {
     ObjectData* d = dict->hostData();
-    if (d->db == nullptr || key == nullptr)
+    if (d->db == nullptr || key == nullptr) {
         return kNone;
+    }
     for (const Entry& e : entriesOf(d)) {
-        if (sameName(e.key, key)) {
+        if (sameText(e.key, key)) {
             uint32_t i = d->db->impl()->findHandle(e.handle);
-            if (i != kNone && !d->db->impl()->isErased(i))
+            if (i != kNone && !d->db->impl()->isErased(i)) {
                 return i;
+            }
         }
     }
     return kNone;
@@ -155,29 +152,34 @@ static uint32_t entryRecord(const AcDbDictionary* dict, const char* key) {
 Acad::ErrorStatus AcDbDictionary::getAt(const char* entryName, AcDbObject*& entryObj,
                                         AcDb::OpenMode mode) const {
     entryObj = nullptr;
-    if (!isReadEnabled())
+    if (!isReadEnabled()) {
         return Acad::eNotOpenForRead;
+    }
     uint32_t i = entryRecord(this, entryName);
-    if (i == kNone)
+    if (i == kNone) {
         return Acad::eKeyNotFound;
+    }
     return database()->impl()->open(entryObj, i, mode, false);
 }
 
 Acad::ErrorStatus AcDbDictionary::getAt(const char* entryName, AcDbObjectId& entryId) const {
     entryId = AcDbObjectId::kNull;
-    if (!isReadEnabled())
+    if (!isReadEnabled()) {
         return Acad::eNotOpenForRead;
+    }
     uint32_t i = entryRecord(this, entryName);
-    if (i == kNone)
+    if (i == kNone) {
         return Acad::eKeyNotFound;
+    }
     entryId = AcDbObjectId(database(), i);
     return Acad::eOk;
 }
 
 Acad::ErrorStatus AcDbDictionary::nameAt(AcDbObjectId objId, char*& entryName) const {
     entryName = nullptr;
-    if (database() == nullptr || objId.database() != database())
+    if (database() == nullptr || objId.database() != database()) {
         return Acad::eKeyNotFound;
+    }
     uint64_t h = database()->impl()->records[objId.recordIndex()].handle;
     for (const Entry& e : entriesOf(hostData())) {
         if (e.handle == h && h != 0) {
@@ -210,15 +212,17 @@ Acad::ErrorStatus AcDbDictionary::remove(const char* key) {
 
 Acad::ErrorStatus AcDbDictionary::remove(const char* key, AcDbObjectId& returnId) {
     returnId = AcDbObjectId::kNull;
-    if (!isWriteEnabled())
+    if (!isWriteEnabled()) {
         return Acad::eNotOpenForWrite;
+    }
     ObjectData* d = hostData();
     for (const Entry& e : entriesOf(d)) {
-        if (key != nullptr && sameName(e.key, key)) {
+        if (key != nullptr && sameText(e.key, key)) {
             if (d->db != nullptr) {
                 uint32_t i = d->db->impl()->findHandle(e.handle);
-                if (i != kNone)
+                if (i != kNone) {
                     returnId = AcDbObjectId(d->db, i);
+                }
                 d->db->impl()->markModified();
             }
             d->tags.erase(d->tags.begin() + long(e.keyTag), d->tags.begin() + long(e.keyTag) + 2);
@@ -230,8 +234,9 @@ Acad::ErrorStatus AcDbDictionary::remove(const char* key, AcDbObjectId& returnId
 
 Acad::ErrorStatus AcDbDictionary::remove(AcDbObjectId objId) {
     char* name = nullptr;
-    if (nameAt(objId, name) != Acad::eOk)
+    if (nameAt(objId, name) != Acad::eOk) {
         return Acad::eKeyNotFound;
+    }
     Acad::ErrorStatus es = remove(name);
     acutDelString(name);
     return es;
@@ -240,31 +245,37 @@ Acad::ErrorStatus AcDbDictionary::remove(AcDbObjectId objId) {
 Acad::ErrorStatus AcDbDictionary::setAt(const char* srchKey, AcDbObject* newValue,
                                         AcDbObjectId& retObjId) {
     retObjId = AcDbObjectId::kNull;
-    if (!isWriteEnabled())
+    if (!isWriteEnabled()) {
         return Acad::eNotOpenForWrite;
-    if (newValue == nullptr)
+    }
+    if (newValue == nullptr) {
         return Acad::eNullObjectPointer;
+    }
     if (srchKey == nullptr || *srchKey == '\0' || strpbrk(srchKey, "\r\n") != nullptr) {
         return Acad::eInvalidKey;
     }
     ObjectData* d = hostData();
-    if (d->db == nullptr)
+    if (d->db == nullptr) {
         return Acad::eNotInDatabase;
+    }
     AcDbDatabase::Impl* impl = d->db->impl();
     ObjectData* vd = newValue->hostData();
-    if (vd->db != nullptr && vd->db != d->db)
+    if (vd->db != nullptr && vd->db != d->db) {
         return Acad::eWrongDatabase;
+    }
     if (vd->db == nullptr) {
-        if (impl->objectsEnd == kNone)
+        if (impl->objectsEnd == kNone) {
             return Acad::eNotApplicable;
+        }
         const std::string type = vd->tags.empty() ? std::string() : vd->tags[0].value;
-        impl->addRecord(newValue, kindOfType(type), Sec::Objects, impl->objectsEnd);
+        impl->addRecord(newValue, brevant::dxf::objectKind(type), Sec::Objects, impl->objectsEnd);
         vd->setOwner(d->handle());
         // Objects owned by a dictionary name it as their first reactor.
         const std::string owner = brevant::dxf::formatHandle(d->handle());
         size_t at = 1;
-        while (at < vd->tags.size() && vd->tags[at].code != 330)
+        while (at < vd->tags.size() && vd->tags[at].code != 330) {
             ++at;
+        }
         vd->tags.insert(vd->tags.begin() + long(at), {OwnedTag{102, "{ACAD_REACTORS"},
                                                       OwnedTag{330, owner}, OwnedTag{102, "}"}});
     }
@@ -273,11 +284,12 @@ Acad::ErrorStatus AcDbDictionary::setAt(const char* srchKey, AcDbObject* newValu
     const bool hard = d->getInt(280, 0) == 1;
     auto entries = entriesOf(d);
     for (const Entry& e : entries) {
-        if (sameName(e.key, srchKey)) {
+        if (sameText(e.key, srchKey)) {
             // The entry already there gives way to the new object.
             uint32_t old = impl->findHandle(e.handle);
-            if (old != kNone && e.handle != handle)
+            if (old != kNone && e.handle != handle) {
                 impl->records[old].flags |= kErased;
+            }
             d->tags[e.keyTag + 1].value = handleText;
             retObjId = newValue->objectId();
             impl->markModified();
@@ -291,13 +303,15 @@ Acad::ErrorStatus AcDbDictionary::setAt(const char* srchKey, AcDbObject* newValu
         at = d->mainEnd();
         int marker = -1;
         for (size_t k = 1; k < d->tags.size(); ++k) {
-            if (d->tags[k].code == 100 && d->tags[k].value == "AcDbDictionary")
+            if (d->tags[k].code == 100 && d->tags[k].value == "AcDbDictionary") {
                 marker = int(k);
+            }
         }
         if (marker >= 0) {
             at = size_t(marker) + 1;
-            while (at < d->tags.size() && (d->tags[at].code == 280 || d->tags[at].code == 281))
+            while (at < d->tags.size() && (d->tags[at].code == 280 || d->tags[at].code == 281)) {
                 ++at;
+            }
         }
     }
     d->tags.insert(d->tags.begin() + long(at),
@@ -322,19 +336,20 @@ AcDbDictionaryIterator* AcDbDictionary::newIterator() const {
     if (d->db != nullptr) {
         for (const ::Entry& e : entriesOf(d)) {
             uint32_t i = d->db->impl()->findHandle(e.handle);
-            if (i != kNone && !d->db->impl()->isErased(i))
+            if (i != kNone && !d->db->impl()->isErased(i)) {
                 list.push_back({e.key, AcDbObjectId(d->db, i)});
+            }
         }
     }
     std::stable_sort(list.begin(), list.end(),
                      [](const auto& a, const auto& b) { return upper(a.name) < upper(b.name); });
     auto* entries = new AcDbDictionaryIterator::Entry[list.size() + 1];
     std::copy(list.begin(), list.end(), entries);
-    return new AcDbDictionaryIterator(d->db, entries, int(list.size()));
+    return new AcDbDictionaryIterator(entries, int(list.size()));
 }
 
-AcDbDictionaryIterator::AcDbDictionaryIterator(AcDbDatabase* pDb, Entry* entries, int count)
-    : m_pDb(pDb), m_entries(entries), m_count(count) {}
+AcDbDictionaryIterator::AcDbDictionaryIterator(Entry* entries, int count)
+    : m_entries(entries), m_count(count) {}
 
 AcDbDictionaryIterator::~AcDbDictionaryIterator() {
     delete[] m_entries;
@@ -346,8 +361,9 @@ const char* AcDbDictionaryIterator::name() const {
 
 Acad::ErrorStatus AcDbDictionaryIterator::getObject(AcDbObject*& pObject, AcDb::OpenMode openMode) {
     pObject = nullptr;
-    if (done())
+    if (done()) {
         return Acad::eInvalidIndex;
+    }
     return acdbOpenAcDbObject(pObject, m_entries[m_pos].id, openMode);
 }
 
@@ -360,8 +376,9 @@ bool AcDbDictionaryIterator::done() const {
 }
 
 bool AcDbDictionaryIterator::next() {
-    if (m_pos < m_count)
+    if (m_pos < m_count) {
         ++m_pos;
+    }
     return !done();
 }
 
@@ -386,8 +403,9 @@ static void dataRange(const ObjectData* d, size_t& begin, size_t& end) {
             break;
         }
     }
-    if (begin < tags.size() && tags[begin].code == 280)
+    if (begin < tags.size() && tags[begin].code == 280) {
         ++begin;
+    }
     end = tags.size();
     for (size_t k = begin; k < tags.size(); ++k) {
         if (tags[k].code == 1001) {
@@ -398,38 +416,45 @@ static void dataRange(const ObjectData* d, size_t& begin, size_t& end) {
 }
 
 Acad::ErrorStatus AcDbXrecord::rbChain(resbuf** ppRb, AcDbDatabase* /*auxDb*/) const {
-    if (ppRb == nullptr)
+    if (ppRb == nullptr) {
         return Acad::eInvalidInput;
+    }
     *ppRb = nullptr;
-    if (!isReadEnabled())
+    if (!isReadEnabled()) {
         return Acad::eNotOpenForRead;
+    }
     size_t begin, end;
     dataRange(hostData(), begin, end);
     std::vector<TagRef> refs;
-    for (const OwnedTag& t : hostData()->tags)
+    for (const OwnedTag& t : hostData()->tags) {
         refs.push_back(TagRef{t.code, t.value});
+    }
     *ppRb = tagsToList(refs, begin, end, database());
     return Acad::eOk;
 }
 
 Acad::ErrorStatus AcDbXrecord::setFromRbChain(const resbuf& pRb, AcDbDatabase* /*auxDb*/) {
-    if (!isWriteEnabled())
+    if (!isWriteEnabled()) {
         return Acad::eNotOpenForWrite;
+    }
     std::vector<OwnedTag> data;
     int bad = 0;
-    if (!listToTags(&pRb, data, bad))
+    if (!listToTags(&pRb, data, bad)) {
         return Acad::eInvalidResBuf;
+    }
     for (const OwnedTag& t : data) {
-        if (t.code < 1 || t.code > 369 || t.code == 5 || t.code == 105)
+        if (t.code < 1 || t.code > 369 || t.code == 5 || t.code == 105) {
             return Acad::eInvalidResBuf;
+        }
     }
     ObjectData* d = hostData();
     size_t begin, end;
     dataRange(d, begin, end);
     d->tags.erase(d->tags.begin() + long(begin), d->tags.begin() + long(end));
     d->tags.insert(d->tags.begin() + long(begin), data.begin(), data.end());
-    if (d->db != nullptr)
+    if (d->db != nullptr) {
         d->db->impl()->markModified();
+    }
     return Acad::eOk;
 }
 
@@ -445,17 +470,19 @@ AcDb::DuplicateRecordCloning AcDbXrecord::mergeStyle() const {
 // dictionary variable whose group 1 holds the name.
 
 static uint32_t projectNameRecord(AcDbDatabase::Impl* impl) {
-    if (impl->nod == kNone)
+    if (impl->nod == kNone) {
         return kNone;
+    }
     std::vector<std::pair<std::string, uint32_t>> entries;
     impl->dictionaryEntries(impl->nod, entries);
     for (auto& e : entries) {
-        if (sameName(e.first, "AcDbVariableDictionary") && !impl->isErased(e.second)) {
+        if (sameText(e.first, "AcDbVariableDictionary") && !impl->isErased(e.second)) {
             std::vector<std::pair<std::string, uint32_t>> vars;
             impl->dictionaryEntries(e.second, vars);
             for (auto& v : vars) {
-                if (sameName(v.first, "PROJECTNAME") && !impl->isErased(v.second))
+                if (sameText(v.first, "PROJECTNAME") && !impl->isErased(v.second)) {
                     return v.second;
+                }
             }
         }
     }
@@ -471,8 +498,9 @@ Acad::ErrorStatus AcDbDatabase::getProjectName(char*& pOutput) const {
 }
 
 Acad::ErrorStatus AcDbDatabase::setProjectName(const char* pValue) {
-    if (pValue == nullptr || strpbrk(pValue, "\r\n") != nullptr)
+    if (pValue == nullptr || strpbrk(pValue, "\r\n") != nullptr) {
         return Acad::eInvalidInput;
+    }
     // A drawing that keeps the name as a header variable has it changed there too.
     if (m_pImpl->headerRecord != kNone) {
         std::vector<TagRef> header;
@@ -493,8 +521,9 @@ Acad::ErrorStatus AcDbDatabase::setProjectName(const char* pValue) {
     }
     AcDbDictionary* pNod = nullptr;
     Acad::ErrorStatus es = getNamedObjectsDictionary(pNod, AcDb::kForWrite);
-    if (es != Acad::eOk)
+    if (es != Acad::eOk) {
         return es;
+    }
     AcDbObjectId varDictId;
     AcDbDictionary* pVars = nullptr;
     if (pNod->getAt("AcDbVariableDictionary", varDictId) == Acad::eOk) {
@@ -502,12 +531,14 @@ Acad::ErrorStatus AcDbDatabase::setProjectName(const char* pValue) {
     } else {
         pVars = new AcDbDictionary;
         es = pNod->setAt("AcDbVariableDictionary", pVars, varDictId);
-        if (es != Acad::eOk)
+        if (es != Acad::eOk) {
             delete pVars;
+        }
     }
     pNod->close();
-    if (es != Acad::eOk)
+    if (es != Acad::eOk) {
         return es;
+    }
     AcDbObject* pVar = new AcDbObject;
     pVar->hostData()->tags = {{0, "DICTIONARYVAR"},         {5, "0"},   {330, "0"},
                               {100, "DictionaryVariables"}, {280, "0"}, {1, pValue}};

@@ -23,11 +23,13 @@ void setName(intptr_t* name, AcDbDatabase* db, uint32_t index) {
 }
 
 AcDbDatabase::Impl* nameToRecord(const intptr_t* name, uint32_t& index) {
-    if (name == nullptr || name[0] == 0 || name[1] <= 0)
+    if (name == nullptr || name[0] == 0 || name[1] <= 0) {
         return nullptr;
+    }
     auto* db = reinterpret_cast<AcDbDatabase*>(name[0]);
-    if (!isLiveDatabase(db))
+    if (!isLiveDatabase(db)) {
         return nullptr;
+    }
     index = uint32_t(name[1] - 1);
     return index < db->impl()->records.size() ? db->impl() : nullptr;
 }
@@ -43,8 +45,9 @@ resbuf* tagsToList(const std::vector<TagRef>& tags, size_t begin, size_t end, Ac
         const int code = tags[k].code;
         const std::string_view v = tags[k].value;
         resbuf* rb = acutNewRb(code);
-        if (rb == nullptr)
+        if (rb == nullptr) {
             break;
+        }
         if (isPointCode(code)) {
             rb->restype = short(code);
             brevant::dxf::parseDouble(v, rb->resval.rpoint[0]);
@@ -203,45 +206,53 @@ resbuf* entityList(AcDbDatabase* db, uint32_t index, const resbuf* apps) {
             inGroup = !tags[k].value.empty() && tags[k].value[0] == '{';
             continue;
         }
-        if (!inGroup)
+        if (!inGroup) {
             main.push_back(tags[k]);
+        }
     }
     resbuf* head = acutNewRb(-1);
-    if (head == nullptr)
+    if (head == nullptr) {
         return nullptr;
+    }
     setName(head->resval.rlname, db, index);
     resbuf* type = acutNewRb(0);
     head->rbnext = type;
-    if (type == nullptr)
+    if (type == nullptr) {
         return head;
+    }
     type->resval.rstring = copyText(tags.empty() ? std::string_view() : tags[0].value);
     resbuf* tail = type;
     tail->rbnext = tagsToList(main, 0, main.size(), db);
-    while (tail->rbnext != nullptr)
+    while (tail->rbnext != nullptr) {
         tail = tail->rbnext;
-    if (apps == nullptr)
+    }
+    if (apps == nullptr) {
         return head;
+    }
     std::vector<TagRef> wanted;
     for (size_t k = xdata; k < tags.size();) {
         size_t e = k + 1;
-        while (e < tags.size() && tags[e].code != 1001)
+        while (e < tags.size() && tags[e].code != 1001) {
             ++e;
+        }
         bool take = false;
         for (const resbuf* a = apps; a != nullptr; a = a->rbnext) {
             if (a->restype == RTSTR && a->resval.rstring != nullptr &&
                 (strcmp(a->resval.rstring, "*") == 0 ||
-                 sameName(tags[k].value, a->resval.rstring))) {
+                 sameText(tags[k].value, a->resval.rstring))) {
                 take = true;
             }
         }
-        if (take)
+        if (take) {
             wanted.insert(wanted.end(), tags.begin() + long(k), tags.begin() + long(e));
+        }
         k = e;
     }
     if (!wanted.empty()) {
         resbuf* marker = acutNewRb(-3);
-        if (marker == nullptr)
+        if (marker == nullptr) {
             return head;
+        }
         tail->rbnext = marker;
         marker->rbnext = tagsToList(wanted, 0, wanted.size(), db);
     }
@@ -254,10 +265,12 @@ bool matchesPattern(std::string_view value, const char* pattern) {
     while (true) {
         size_t comma = p.find(',');
         std::string_view one = p.substr(0, comma);
-        if (one == "*" || sameName(one, value))
+        if (one == "*" || sameText(one, value)) {
             return true;
-        if (comma == std::string_view::npos)
+        }
+        if (comma == std::string_view::npos) {
             return false;
+        }
         p.remove_prefix(comma + 1);
     }
 }
@@ -275,11 +288,13 @@ std::map<intptr_t, SelectionSet>& selectionSets() {
 const intptr_t kSelectionMark = 0x5353;
 
 SelectionSet* setOf(const intptr_t* ss) {
-    if (ss == nullptr || ss[1] != kSelectionMark)
+    if (ss == nullptr || ss[1] != kSelectionMark) {
         return nullptr;
+    }
     auto it = selectionSets().find(ss[0]);
-    if (it == selectionSets().end() || !isLiveDatabase(it->second.db))
+    if (it == selectionSets().end() || !isLiveDatabase(it->second.db)) {
         return nullptr;
+    }
     return &it->second;
 }
 
@@ -287,16 +302,18 @@ SelectionSet* setOf(const intptr_t* ss) {
 
 int acdbEntNext(const ads_name ent, ads_name result) {
     AcDbDatabase* db = working();
-    if (db == nullptr || result == nullptr)
+    if (db == nullptr || result == nullptr) {
         return RTERROR;
+    }
     AcDbDatabase::Impl* impl = db->impl();
     uint32_t i;
     if (ent == nullptr || (ent[0] == 0 && ent[1] == 0)) {
         i = impl->head;
     } else {
         uint32_t index = 0;
-        if (nameToRecord(ent, index) != impl)
+        if (nameToRecord(ent, index) != impl) {
             return RTERROR;
+        }
         i = impl->records[index].next;
     }
     for (; i != kNone; i = impl->records[i].next) {
@@ -310,8 +327,9 @@ int acdbEntNext(const ads_name ent, ads_name result) {
 
 int acdbEntLast(ads_name result) {
     AcDbDatabase* db = working();
-    if (db == nullptr || result == nullptr)
+    if (db == nullptr || result == nullptr) {
         return RTERROR;
+    }
     AcDbDatabase::Impl* impl = db->impl();
     for (uint32_t i = impl->tail; i != kNone; i = impl->records[i].prev) {
         const Kind k = impl->records[i].kind;
@@ -327,16 +345,18 @@ int acdbEntLast(ads_name result) {
 struct resbuf* acdbEntGet(const ads_name ent) {
     uint32_t index = 0;
     AcDbDatabase::Impl* impl = nameToRecord(ent, index);
-    if (impl == nullptr || impl->isErased(index))
+    if (impl == nullptr || impl->isErased(index)) {
         return nullptr;
+    }
     return entityList(impl->self, index, nullptr);
 }
 
 struct resbuf* acdbEntGetX(const ads_name ent, const struct resbuf* args) {
     uint32_t index = 0;
     AcDbDatabase::Impl* impl = nameToRecord(ent, index);
-    if (impl == nullptr || impl->isErased(index))
+    if (impl == nullptr || impl->isErased(index)) {
         return nullptr;
+    }
     return entityList(impl->self, index, args);
 }
 
@@ -348,8 +368,9 @@ int acdbHandEnt(const char* handle, ads_name entres) {
         return RTERROR;
     }
     uint32_t index = db->impl()->findHandle(h);
-    if (index == kNone || db->impl()->isErased(index))
+    if (index == kNone || db->impl()->isErased(index)) {
         return RTERROR;
+    }
     setName(entres, db, index);
     return RTNORM;
 }
@@ -358,16 +379,18 @@ Acad::ErrorStatus acdbGetObjectId(AcDbObjectId& objId, const ads_name objName) {
     objId = AcDbObjectId::kNull;
     uint32_t index = 0;
     AcDbDatabase::Impl* impl = nameToRecord(objName, index);
-    if (impl == nullptr)
+    if (impl == nullptr) {
         return objName == nullptr || objName[0] == 0 ? Acad::eNullObjectId : Acad::eInvalidInput;
+    }
     objId = impl->idOf(index);
     return Acad::eOk;
 }
 
 Acad::ErrorStatus acdbGetAdsName(ads_name objName, AcDbObjectId objId) {
     AcDbDatabase::Impl* impl = implOf(objId);
-    if (impl == nullptr)
+    if (impl == nullptr) {
         return objId.isNull() ? Acad::eNullObjectId : Acad::eNoDatabase;
+    }
     setName(objName, objId.database(), objId.recordIndex());
     return Acad::eOk;
 }
@@ -376,20 +399,23 @@ namespace {
 
 // Table records of the entity-list interface ("LAYER", "BLOCK", "APPID", ...).
 void tableMembers(AcDbDatabase::Impl* impl, const char* tblname, std::vector<uint32_t>& out) {
-    if (tblname == nullptr)
+    if (tblname == nullptr) {
         return;
-    if (sameName(tblname, "BLOCK")) {
-        for (const BlockInfo& b : impl->blocks)
+    }
+    if (sameText(tblname, "BLOCK")) {
+        for (const BlockInfo& b : impl->blocks) {
             out.push_back(b.primary());
+        }
         return;
     }
     int t = impl->tableIndex(upper(tblname));
-    if (t >= 0)
+    if (t >= 0) {
         out = impl->tables[size_t(t)].members;
+    }
 }
 
 resbuf* tableEntry(AcDbDatabase::Impl* impl, const char* tblname, uint32_t index) {
-    const bool block = sameName(tblname, "BLOCK");
+    const bool block = sameText(tblname, "BLOCK");
     const BlockInfo* b = impl->blockOf(index);
     std::string name = block && b ? impl->blockName(*b) : impl->recordName(index);
     int64_t flags = 0;
@@ -401,24 +427,28 @@ resbuf* tableEntry(AcDbDatabase::Impl* impl, const char* tblname, uint32_t index
     std::string type = upper(tblname);
     // Group 0 ends an argument list of acutBuildList, so the type comes first by hand.
     resbuf* list = acutNewRb(0);
-    if (list == nullptr)
+    if (list == nullptr) {
         return nullptr;
+    }
     list->resval.rstring = copyText(type);
     list->rbnext = acutBuildList(2, name.c_str(), 70, int(flags), 0);
     resbuf* tail = list;
-    while (tail != nullptr && tail->rbnext != nullptr)
+    while (tail != nullptr && tail->rbnext != nullptr) {
         tail = tail->rbnext;
-    if (tail == nullptr)
+    }
+    if (tail == nullptr) {
         return list;
-    if (sameName(tblname, "LAYER")) {
+    }
+    if (sameText(tblname, "LAYER")) {
         int64_t color = 7;
         brevant::dxf::parseInt(impl->valueOf(index, 62), color);
         std::string lt(impl->valueOf(index, 6));
         tail->rbnext = acutBuildList(62, int(color), 6, lt.c_str(), 0);
     } else if (block && b && b->block != kNone) {
         std::string path(impl->valueOf(b->block, 1));
-        if (flags & 4)
+        if (flags & 4) {
             tail->rbnext = acutBuildList(1, path.c_str(), 0);
+        }
     }
     return list;
 }
@@ -432,20 +462,23 @@ std::map<std::string, size_t>& tableCursors() {
 
 struct resbuf* acdbTblSearch(const char* tblname, const char* sym, int setnext) {
     AcDbDatabase* db = working();
-    if (db == nullptr || sym == nullptr)
+    if (db == nullptr || sym == nullptr) {
         return nullptr;
+    }
     std::vector<uint32_t> members;
     tableMembers(db->impl(), tblname, members);
     for (size_t k = 0; k < members.size(); ++k) {
         const uint32_t i = members[k];
-        if (db->impl()->isErased(i))
+        if (db->impl()->isErased(i)) {
             continue;
+        }
         const BlockInfo* b = db->impl()->blockOf(i);
         std::string name =
-            sameName(tblname, "BLOCK") && b ? db->impl()->blockName(*b) : db->impl()->recordName(i);
-        if (sameName(name, sym)) {
-            if (setnext)
+            sameText(tblname, "BLOCK") && b ? db->impl()->blockName(*b) : db->impl()->recordName(i);
+        if (sameText(name, sym)) {
+            if (setnext) {
                 tableCursors()[upper(tblname)] = k + 1;
+            }
             return tableEntry(db->impl(), tblname, i);
         }
     }
@@ -454,28 +487,34 @@ struct resbuf* acdbTblSearch(const char* tblname, const char* sym, int setnext) 
 
 struct resbuf* acdbTblNext(const char* tblname, int rewind) {
     AcDbDatabase* db = working();
-    if (db == nullptr || tblname == nullptr)
+    if (db == nullptr || tblname == nullptr) {
         return nullptr;
+    }
     std::vector<uint32_t> members;
     tableMembers(db->impl(), tblname, members);
     size_t& cursor = tableCursors()[upper(tblname)];
-    if (rewind)
+    if (rewind) {
         cursor = 0;
-    while (cursor < members.size() && db->impl()->isErased(members[cursor]))
+    }
+    while (cursor < members.size() && db->impl()->isErased(members[cursor])) {
         ++cursor;
-    if (cursor >= members.size())
+    }
+    if (cursor >= members.size()) {
         return nullptr;
+    }
     return tableEntry(db->impl(), tblname, members[cursor++]);
 }
 
 int acedSSGet(const char* str, const void* pt1, const void* pt2, const struct resbuf* filter,
               ads_name ss) {
     AcDbDatabase* db = working();
-    if (db == nullptr || ss == nullptr)
+    if (db == nullptr || ss == nullptr) {
         return RTERROR;
+    }
     // Only the mode that selects the whole drawing exists without a screen.
-    if (str == nullptr || !(strcmp(str, "X") == 0 || strcmp(str, "_X") == 0))
+    if (str == nullptr || !(strcmp(str, "X") == 0 || strcmp(str, "_X") == 0)) {
         return RTREJ;
+    }
     AcDbDatabase::Impl* impl = db->impl();
     std::vector<std::pair<int, std::string>> conditions;
     std::vector<std::string> apps;
@@ -505,8 +544,9 @@ int acedSSGet(const char* str, const void* pt1, const void* pt2, const struct re
         bool match = true;
         for (const auto& c : conditions) {
             std::string_view value = c.first == 0 ? impl->recordType(i) : impl->valueOf(i, c.first);
-            if (c.first == 8 && value.empty())
+            if (c.first == 8 && value.empty()) {
                 value = "0";
+            }
             if (!matchesPattern(value, c.second.c_str())) {
                 match = false;
                 break;
@@ -517,18 +557,22 @@ int acedSSGet(const char* str, const void* pt1, const void* pt2, const struct re
             for (const std::string& app : apps) {
                 bool has = false;
                 for (const TagRef& t : tags) {
-                    if (t.code == 1001 && sameName(t.value, app))
+                    if (t.code == 1001 && sameText(t.value, app)) {
                         has = true;
+                    }
                 }
-                if (!has)
+                if (!has) {
                     match = false;
+                }
             }
         }
-        if (match)
+        if (match) {
             set.members.push_back(i);
+        }
     }
-    if (set.members.empty())
+    if (set.members.empty()) {
         return RTERROR;
+    }
     static intptr_t nextId = 1;
     ss[0] = nextId++;
     ss[1] = kSelectionMark;
@@ -541,15 +585,17 @@ size_t brevant::host::openSelectionSetCount() {
 }
 
 int acedSSFree(const ads_name sname) {
-    if (sname == nullptr || sname[1] != kSelectionMark)
+    if (sname == nullptr || sname[1] != kSelectionMark) {
         return RTERROR;
+    }
     return selectionSets().erase(sname[0]) ? RTNORM : RTERROR;
 }
 
 int acedSSLength(const ads_name sname, int32_t* len) {
     SelectionSet* set = setOf(sname);
-    if (set == nullptr || len == nullptr)
+    if (set == nullptr || len == nullptr) {
         return RTERROR;
+    }
     *len = int32_t(set->members.size());
     return RTNORM;
 }

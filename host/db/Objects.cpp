@@ -21,8 +21,9 @@ namespace brevant::db {
 
 size_t ObjectData::mainEnd() const {
     for (size_t k = 1; k < tags.size(); ++k) {
-        if (tags[k].code == 1001 || tags[k].code == 101)
+        if (tags[k].code == 1001 || tags[k].code == 101) {
             return k;
+        }
     }
     return tags.size();
 }
@@ -36,8 +37,9 @@ int ObjectData::find(int code, size_t from) const {
             inGroup = !tags[k].value.empty() && tags[k].value[0] == '{';
             continue;
         }
-        if (!inGroup && c == code && k >= from)
+        if (!inGroup && c == code && k >= from) {
             return int(k);
+        }
     }
     return -1;
 }
@@ -50,16 +52,18 @@ std::string_view ObjectData::get(int code, std::string_view fallback) const {
 double ObjectData::getDouble(int code, double fallback) const {
     double v = fallback;
     int k = find(code);
-    if (k >= 0 && !brevant::dxf::parseDouble(tags[size_t(k)].value, v))
+    if (k >= 0 && !brevant::dxf::parseDouble(tags[size_t(k)].value, v)) {
         v = fallback;
+    }
     return v;
 }
 
 int64_t ObjectData::getInt(int code, int64_t fallback) const {
     int64_t v = fallback;
     int k = find(code);
-    if (k >= 0 && !brevant::dxf::parseInt(tags[size_t(k)].value, v))
+    if (k >= 0 && !brevant::dxf::parseInt(tags[size_t(k)].value, v)) {
         v = fallback;
+    }
     return v;
 }
 
@@ -80,8 +84,9 @@ static int handleCode(const ObjectData& d) {
 uint64_t ObjectData::handle() const {
     uint64_t h = 0;
     int k = find(handleCode(*this));
-    if (k >= 0)
+    if (k >= 0) {
         brevant::dxf::parseHandle(tags[size_t(k)].value, h);
+    }
     return h;
 }
 
@@ -101,14 +106,16 @@ static int ownerTag(const ObjectData& d) {
     bool inGroup = false;
     for (size_t k = 1; k < d.tags.size(); ++k) {
         const int c = d.tags[k].code;
-        if (c == 100 || c == 1001)
+        if (c == 100 || c == 1001) {
             return -1;
+        }
         if (c == 102) {
             inGroup = !d.tags[k].value.empty() && d.tags[k].value[0] == '{';
             continue;
         }
-        if (!inGroup && c == 330)
+        if (!inGroup && c == 330) {
             return int(k);
+        }
     }
     return -1;
 }
@@ -116,8 +123,9 @@ static int ownerTag(const ObjectData& d) {
 uint64_t ObjectData::ownerHandle() const {
     uint64_t h = 0;
     int k = ownerTag(*this);
-    if (k >= 0)
+    if (k >= 0) {
         brevant::dxf::parseHandle(tags[size_t(k)].value, h);
+    }
     return h;
 }
 
@@ -129,8 +137,9 @@ void ObjectData::setOwner(uint64_t owner) {
         return;
     }
     size_t at = 1;
-    while (at < tags.size() && tags[at].code != 100 && tags[at].code != 1001)
+    while (at < tags.size() && tags[at].code != 100 && tags[at].code != 1001) {
         ++at;
+    }
     tags.insert(tags.begin() + long(at), OwnedTag{330, text});
 }
 
@@ -166,8 +175,9 @@ AcDbObjectId AcDbObject::objectId() const {
 }
 
 AcDbObjectId AcDbObject::ownerId() const {
-    if (m_pData->db == nullptr)
+    if (m_pData->db == nullptr) {
         return AcDbObjectId::kNull;
+    }
     uint32_t index = m_pData->db->impl()->findHandle(m_pData->ownerHandle());
     return index == kNone ? AcDbObjectId::kNull : AcDbObjectId(m_pData->db, index);
 }
@@ -198,20 +208,24 @@ Acad::ErrorStatus AcDbObject::close() {
 }
 
 Acad::ErrorStatus AcDbObject::upgradeOpen() {
-    if (m_pData->writer)
+    if (m_pData->writer) {
         return Acad::eWasOpenForWrite;
-    if (m_pData->readers != 1)
+    }
+    if (m_pData->readers != 1) {
         return m_pData->readers == 0 ? Acad::eNotOpenForRead : Acad::eHadMultipleReaders;
+    }
     m_pData->readers = 0;
     m_pData->writer = true;
-    if (m_pData->db != nullptr)
+    if (m_pData->db != nullptr) {
         m_pData->db->impl()->markModified();
+    }
     return Acad::eOk;
 }
 
 Acad::ErrorStatus AcDbObject::downgradeOpen() {
-    if (!m_pData->writer)
+    if (!m_pData->writer) {
         return Acad::eNotOpenForWrite;
+    }
     m_pData->writer = false;
     m_pData->readers = 1;
     return Acad::eOk;
@@ -242,14 +256,17 @@ Acad::ErrorStatus AcDbObject::assertWriteEnabled() const {
 }
 
 Acad::ErrorStatus AcDbObject::erase(bool erasing) {
-    if (!m_pData->writer)
+    if (!m_pData->writer) {
         return Acad::eNotOpenForWrite;
-    if (m_pData->db == nullptr)
+    }
+    if (m_pData->db == nullptr) {
         return Acad::eNotInDatabase;
+    }
     AcDbDatabase::Impl* impl = m_pData->db->impl();
     Record& r = impl->records[m_pData->index];
-    if (erasing == ((r.flags & kErased) != 0))
+    if (erasing == ((r.flags & kErased) != 0)) {
         return erasing ? Acad::eWasErased : Acad::eOk;
+    }
     auto mark = [&](uint32_t i) {
         if (erasing) {
             impl->records[i].flags |= kErased;
@@ -262,11 +279,13 @@ Acad::ErrorStatus AcDbObject::erase(bool erasing) {
     if (r.kind == Kind::Insert) {
         for (uint32_t i = r.next; i != kNone; i = impl->records[i].next) {
             Kind k = impl->records[i].kind;
-            if (k != Kind::Attrib && k != Kind::SeqEnd)
+            if (k != Kind::Attrib && k != Kind::SeqEnd) {
                 break;
+            }
             mark(i);
-            if (k == Kind::SeqEnd)
+            if (k == Kind::SeqEnd) {
                 break;
+            }
         }
     }
     impl->markModified();
@@ -277,8 +296,9 @@ resbuf* AcDbObject::xData(const char* regappName) const {
     const auto& tags = m_pData->tags;
     std::vector<TagRef> refs;
     refs.reserve(tags.size());
-    for (const OwnedTag& t : tags)
+    for (const OwnedTag& t : tags) {
         refs.push_back(TagRef{t.code, t.value});
+    }
     size_t start = tags.size();
     for (size_t k = 1; k < tags.size(); ++k) {
         if (tags[k].code == 1001) {
@@ -286,13 +306,15 @@ resbuf* AcDbObject::xData(const char* regappName) const {
             break;
         }
     }
-    if (regappName == nullptr)
+    if (regappName == nullptr) {
         return tagsToList(refs, start, refs.size(), m_pData->db);
+    }
     for (size_t k = start; k < tags.size(); ++k) {
-        if (tags[k].code == 1001 && sameName(tags[k].value, regappName)) {
+        if (tags[k].code == 1001 && sameText(tags[k].value, regappName)) {
             size_t e = k + 1;
-            while (e < tags.size() && tags[e].code != 1001)
+            while (e < tags.size() && tags[e].code != 1001) {
                 ++e;
+            }
             return tagsToList(refs, k, e, m_pData->db);
         }
     }
@@ -300,17 +322,21 @@ resbuf* AcDbObject::xData(const char* regappName) const {
 }
 
 Acad::ErrorStatus AcDbObject::setXData(const resbuf* xdata) {
-    if (!m_pData->writer)
+    if (!m_pData->writer) {
         return Acad::eNotOpenForWrite;
+    }
     std::vector<OwnedTag> given;
     int bad = 0;
-    if (!listToTags(xdata, given, bad))
+    if (!listToTags(xdata, given, bad)) {
         return Acad::eInvalidResBuf;
-    if (!given.empty() && given[0].code != 1001)
+    }
+    if (!given.empty() && given[0].code != 1001) {
         return Acad::eInvalidResBuf;
+    }
     for (const OwnedTag& t : given) {
-        if (t.code != 1001 && (t.code < 1000 || t.code > 1071))
+        if (t.code != 1001 && (t.code < 1000 || t.code > 1071)) {
             return Acad::eInvalidResBuf;
+        }
     }
     // Split the present extended data and the given one by application.
     auto split = [](const std::vector<OwnedTag>& tags, size_t from,
@@ -343,19 +369,21 @@ Acad::ErrorStatus AcDbObject::setXData(const resbuf* xdata) {
         }
         bool found = false;
         for (auto& p : present) {
-            if (sameName(p.first, change.first)) {
+            if (sameText(p.first, change.first)) {
                 p.second = change.second;
                 found = true;
             }
         }
-        if (!found)
+        if (!found) {
             present.push_back(change);
+        }
     }
     size_t bytes = 0;
     std::vector<OwnedTag> rebuilt;
     for (auto& p : present) {
-        if (p.second.empty())
+        if (p.second.empty()) {
             continue;  // an application without data loses its data
+        }
         rebuilt.push_back(OwnedTag{1001, p.first});
         bytes += p.first.size() + 2;
         for (auto& t : p.second) {
@@ -363,12 +391,14 @@ Acad::ErrorStatus AcDbObject::setXData(const resbuf* xdata) {
             rebuilt.push_back(std::move(t));
         }
     }
-    if (bytes > 16383)
+    if (bytes > 16383) {
         return Acad::eXdataSizeExceeded;
+    }
     tags.resize(start);
     tags.insert(tags.end(), rebuilt.begin(), rebuilt.end());
-    if (impl != nullptr)
+    if (impl != nullptr) {
         impl->markModified();
+    }
     return Acad::eOk;
 }
 
@@ -380,8 +410,9 @@ AcDbObjectId AcDbObject::extensionDictionary() const {
             uint64_t h = 0;
             if (m_pData->db != nullptr && brevant::dxf::parseHandle(tags[k + 1].value, h)) {
                 uint32_t i = m_pData->db->impl()->findHandle(h);
-                if (i != kNone)
+                if (i != kNone) {
                     return AcDbObjectId(m_pData->db, i);
+                }
             }
         }
     }
@@ -408,12 +439,14 @@ const char* AcDbEntity::className() const {
 
 AcDbObjectId AcDbEntity::blockId() const {
     ObjectData* d = hostData();
-    if (d->db == nullptr)
+    if (d->db == nullptr) {
         return AcDbObjectId::kNull;
+    }
     AcDbDatabase::Impl* impl = d->db->impl();
     uint32_t owner = impl->findHandle(d->ownerHandle());
-    if (owner != kNone)
+    if (owner != kNone) {
         return AcDbObjectId(d->db, owner);
+    }
     // Without owners (release 12): the block that holds the record, else a space.
     const Record& r = impl->records[d->index];
     if (r.section == Sec::Blocks) {
@@ -434,10 +467,12 @@ char* AcDbEntity::layer() const {
 }
 
 Acad::ErrorStatus AcDbEntity::setLayer(const char* newVal) {
-    if (!isWriteEnabled())
+    if (!isWriteEnabled()) {
         return Acad::eNotOpenForWrite;
-    if (newVal == nullptr || *newVal == '\0')
+    }
+    if (newVal == nullptr || *newVal == '\0') {
         return Acad::eInvalidInput;
+    }
     ObjectData* d = hostData();
     if (d->db != nullptr) {
         AcDbDatabase::Impl* impl = d->db->impl();
@@ -453,7 +488,6 @@ Acad::ErrorStatus AcDbEntity::setLayer(const char* newVal) {
 
 namespace {
 const double kDegree = 3.14159265358979323846 / 180.0;
-const char* const kTextMarkers[] = {"AcDbText", nullptr};
 }  // namespace
 
 AcDbText::AcDbText() = default;
@@ -466,8 +500,9 @@ const char* AcDbText::className() const {
 }
 
 static AcGePoint3d pointOf(const ObjectData* d, int code, const AcGePoint3d& fallback) {
-    if (d->find(code) < 0)
+    if (d->find(code) < 0) {
         return fallback;
+    }
     return AcGePoint3d(d->getDouble(code, 0.0), d->getDouble(code + 10, 0.0),
                        d->getDouble(code + 20, 0.0));
 }
@@ -483,8 +518,9 @@ AcGePoint3d AcDbText::position() const {
 }
 
 Acad::ErrorStatus AcDbText::setPosition(const AcGePoint3d& p) {
-    if (!isWriteEnabled())
+    if (!isWriteEnabled()) {
         return Acad::eNotOpenForWrite;
+    }
     setPoint(hostData(), 10, p.x, p.y, p.z);
     return Acad::eOk;
 }
@@ -495,8 +531,9 @@ AcGePoint3d AcDbText::alignmentPoint() const {
 
 AcGeVector3d AcDbText::normal() const {
     const ObjectData* d = hostData();
-    if (d->find(210) < 0)
+    if (d->find(210) < 0) {
         return AcGeVector3d::kZAxis;
+    }
     return AcGeVector3d(d->getDouble(210, 0.0), d->getDouble(220, 0.0), d->getDouble(230, 1.0));
 }
 
@@ -517,10 +554,12 @@ double AcDbText::height() const {
 }
 
 Acad::ErrorStatus AcDbText::setHeight(double h) {
-    if (!isWriteEnabled())
+    if (!isWriteEnabled()) {
         return Acad::eNotOpenForWrite;
-    if (!(h > 0.0))
+    }
+    if (!(h > 0.0)) {
         return Acad::eInvalidInput;
+    }
     hostData()->set(40, brevant::dxf::formatDouble(h));
     return Acad::eOk;
 }
@@ -534,18 +573,22 @@ char* AcDbText::textString() const {
 }
 
 Acad::ErrorStatus AcDbText::setTextString(const char* text) {
-    if (!isWriteEnabled())
+    if (!isWriteEnabled()) {
         return Acad::eNotOpenForWrite;
-    if (text == nullptr)
+    }
+    if (text == nullptr) {
         return Acad::eInvalidInput;
+    }
     // A value is one line of the drawing file.
-    if (strchr(text, '\n') != nullptr || strchr(text, '\r') != nullptr)
+    if (strchr(text, '\n') != nullptr || strchr(text, '\r') != nullptr) {
         return Acad::eInvalidInput;
+    }
     ObjectData* d = hostData();
     int before = d->find(40) >= 0 ? d->find(40) + 1 : -1;
     d->set(1, text, before);
-    if (d->db != nullptr)
+    if (d->db != nullptr) {
         d->db->impl()->markModified();
+    }
     return Acad::eOk;
 }
 
@@ -591,8 +634,9 @@ char* AcDbAttribute::tag() const {
 }
 
 Acad::ErrorStatus AcDbAttribute::setTag(const char* newTag) {
-    if (!isWriteEnabled())
+    if (!isWriteEnabled()) {
         return Acad::eNotOpenForWrite;
+    }
     if (newTag == nullptr || *newTag == '\0' || strpbrk(newTag, " \r\n") != nullptr) {
         return Acad::eInvalidInput;
     }
@@ -651,8 +695,7 @@ bool AcDbAttributeDefinition::isConstant() const {
 
 // Iterating over the entities that belong to another.
 
-AcDbObjectIterator::AcDbObjectIterator(AcDbDatabase* pDb, const AcDbObjectIdArray& ids)
-    : m_pDb(pDb), m_ids(ids) {
+AcDbObjectIterator::AcDbObjectIterator(const AcDbObjectIdArray& ids) : m_ids(ids) {
     skipErased(false);
 }
 
@@ -669,11 +712,13 @@ bool AcDbObjectIterator::done() const {
 }
 
 void AcDbObjectIterator::step(bool backwards, bool skipErasedEntity) {
-    if (done())
+    if (done()) {
         return;
+    }
     m_pos += backwards ? -1 : 1;
-    if (skipErasedEntity)
+    if (skipErasedEntity) {
         skipErased(backwards);
+    }
 }
 
 void AcDbObjectIterator::start(bool atEnd) {
@@ -686,11 +731,13 @@ AcDbObjectId AcDbObjectIterator::objectId() const {
 }
 
 AcDbEntity* AcDbObjectIterator::entity() {
-    if (done())
+    if (done()) {
         return nullptr;
+    }
     AcDbDatabase::Impl* impl = implOf(m_ids[m_pos]);
-    if (impl == nullptr)
+    if (impl == nullptr) {
         return nullptr;
+    }
     AcDbObject* obj = impl->records[m_ids[m_pos].recordIndex()].obj;
     return (obj != nullptr && obj->isReadEnabled()) ? AcDbEntity::cast(obj) : nullptr;
 }
@@ -731,14 +778,17 @@ AcDbObjectId AcDbBlockReference::blockTableRecord() const {
 }
 
 Acad::ErrorStatus AcDbBlockReference::setBlockTableRecord(AcDbObjectId id) {
-    if (!isWriteEnabled())
+    if (!isWriteEnabled()) {
         return Acad::eNotOpenForWrite;
+    }
     AcDbDatabase::Impl* impl = implOf(id);
-    if (impl == nullptr)
+    if (impl == nullptr) {
         return Acad::eInvalidInput;
+    }
     const BlockInfo* b = impl->blockOf(id.recordIndex());
-    if (b == nullptr)
+    if (b == nullptr) {
         return Acad::eNotThatKindOfClass;
+    }
     hostData()->set(2, impl->blockName(*b));
     return Acad::eOk;
 }
@@ -748,8 +798,9 @@ AcGePoint3d AcDbBlockReference::position() const {
 }
 
 Acad::ErrorStatus AcDbBlockReference::setPosition(const AcGePoint3d& p) {
-    if (!isWriteEnabled())
+    if (!isWriteEnabled()) {
         return Acad::eNotOpenForWrite;
+    }
     setPoint(hostData(), 10, p.x, p.y, p.z);
     return Acad::eOk;
 }
@@ -760,12 +811,13 @@ AcDbObjectIterator* AcDbBlockReference::attributeIterator() const {
     if (d->db != nullptr) {
         AcDbDatabase::Impl* impl = d->db->impl();
         for (uint32_t i = impl->records[d->index].next; i != kNone; i = impl->records[i].next) {
-            if (impl->records[i].kind != Kind::Attrib)
+            if (impl->records[i].kind != Kind::Attrib) {
                 break;
+            }
             ids.append(AcDbObjectId(d->db, i));
         }
     }
-    return new AcDbObjectIterator(d->db, ids);
+    return new AcDbObjectIterator(ids);
 }
 
 Acad::ErrorStatus AcDbBlockReference::appendAttribute(AcDbAttribute* pAttr) {
@@ -775,21 +827,26 @@ Acad::ErrorStatus AcDbBlockReference::appendAttribute(AcDbAttribute* pAttr) {
 
 Acad::ErrorStatus AcDbBlockReference::appendAttribute(AcDbObjectId& id, AcDbAttribute* pAttr) {
     id = AcDbObjectId::kNull;
-    if (!isWriteEnabled())
+    if (!isWriteEnabled()) {
         return Acad::eNotOpenForWrite;
-    if (pAttr == nullptr)
+    }
+    if (pAttr == nullptr) {
         return Acad::eNullObjectPointer;
+    }
     ObjectData* d = hostData();
-    if (d->db == nullptr)
+    if (d->db == nullptr) {
         return Acad::eNotInDatabase;
-    if (pAttr->database() != nullptr)
+    }
+    if (pAttr->database() != nullptr) {
         return Acad::eAlreadyInDb;
+    }
     AcDbDatabase::Impl* impl = d->db->impl();
     // The attributes stand between the reference and its end mark (SEQEND).
     uint32_t seqend = kNone;
     uint32_t i = impl->records[d->index].next;
-    while (i != kNone && impl->records[i].kind == Kind::Attrib)
+    while (i != kNone && impl->records[i].kind == Kind::Attrib) {
         i = impl->records[i].next;
+    }
     if (i != kNone && impl->records[i].kind == Kind::SeqEnd) {
         seqend = i;
     } else {
@@ -806,8 +863,9 @@ Acad::ErrorStatus AcDbBlockReference::appendAttribute(AcDbObjectId& id, AcDbAttr
     }
     uint32_t index = impl->addRecord(pAttr, Kind::Attrib, impl->records[d->index].section, seqend);
     pAttr->hostData()->setOwner(d->handle());
-    if (d->find(67) >= 0)
+    if (d->find(67) >= 0) {
         pAttr->hostData()->set(67, d->get(67), pAttr->hostData()->find(8));
+    }
     id = AcDbObjectId(d->db, index);
     return Acad::eOk;
 }

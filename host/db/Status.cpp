@@ -216,8 +216,9 @@ AcDbHandle::AcDbHandle(int lo, int hi)
 
 AcDbHandle::AcDbHandle(const char* hexText) {
     uint64_t v = 0;
-    if (hexText != nullptr && brevant::dxf::parseHandle(hexText, v))
+    if (hexText != nullptr && brevant::dxf::parseHandle(hexText, v)) {
         m_value = v;
+    }
 }
 
 void AcDbHandle::getIntoAsciiBuffer(char* pBuf) const {
@@ -227,8 +228,9 @@ void AcDbHandle::getIntoAsciiBuffer(char* pBuf) const {
 
 bool AcDbHandle::getIntoAsciiBuffer(char* pBuf, size_t nBufLen) const {
     std::string text = brevant::dxf::formatHandle(m_value);
-    if (pBuf == nullptr || nBufLen < text.size() + 1)
+    if (pBuf == nullptr || nBufLen < text.size() + 1) {
         return false;
+    }
     memcpy(pBuf, text.c_str(), text.size() + 1);
     return true;
 }

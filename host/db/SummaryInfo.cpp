@@ -44,12 +44,13 @@ struct SummaryInfoData {
 };
 
 static uint32_t propsRecord(AcDbDatabase::Impl* impl) {
-    if (impl->nod == kNone)
+    if (impl->nod == kNone) {
         return kNone;
+    }
     std::vector<std::pair<std::string, uint32_t>> entries;
     impl->dictionaryEntries(impl->nod, entries);
     for (auto& e : entries) {
-        if (sameName(e.first, "DWGPROPS") && !impl->isErased(e.second) &&
+        if (sameText(e.first, "DWGPROPS") && !impl->isErased(e.second) &&
             impl->records[e.second].kind == Kind::Xrecord) {
             return e.second;
         }
@@ -100,26 +101,30 @@ Acad::ErrorStatus AcDbDatabaseSummaryInfo::addCustomSummaryInfo(const char* key,
         return Acad::eInvalidInput;
     }
     for (auto& e : m_pData->custom) {
-        if (e.first == key)
+        if (e.first == key) {
             return Acad::eDuplicateKey;
+        }
     }
-    if (m_pData->custom.size() >= size_t(kCustomSlots))
+    if (m_pData->custom.size() >= size_t(kCustomSlots)) {
         return Acad::eOutOfRange;
+    }
     m_pData->custom.emplace_back(key, value);
     return Acad::eOk;
 }
 
 Acad::ErrorStatus AcDbDatabaseSummaryInfo::deleteCustomSummaryInfo(int index) {
-    if (index < 0 || index >= numCustomInfo())
+    if (index < 0 || index >= numCustomInfo()) {
         return Acad::eInvalidIndex;
+    }
     m_pData->custom.erase(m_pData->custom.begin() + index);
     return Acad::eOk;
 }
 
 Acad::ErrorStatus AcDbDatabaseSummaryInfo::deleteCustomSummaryInfo(const char* key) {
     for (size_t k = 0; key != nullptr && k < m_pData->custom.size(); ++k) {
-        if (m_pData->custom[k].first == key)
+        if (m_pData->custom[k].first == key) {
             return deleteCustomSummaryInfo(int(k));
+        }
     }
     return Acad::eKeyNotFound;
 }
@@ -127,8 +132,9 @@ Acad::ErrorStatus AcDbDatabaseSummaryInfo::deleteCustomSummaryInfo(const char* k
 Acad::ErrorStatus AcDbDatabaseSummaryInfo::getCustomSummaryInfo(int index, char*& key,
                                                                 char*& value) const {
     key = value = nullptr;
-    if (index < 0 || index >= numCustomInfo())
+    if (index < 0 || index >= numCustomInfo()) {
         return Acad::eInvalidIndex;
+    }
     key = copyText(m_pData->custom[size_t(index)].first);
     value = copyText(m_pData->custom[size_t(index)].second);
     return Acad::eOk;
@@ -148,8 +154,9 @@ Acad::ErrorStatus AcDbDatabaseSummaryInfo::getCustomSummaryInfo(const char* cust
 
 Acad::ErrorStatus AcDbDatabaseSummaryInfo::setCustomSummaryInfo(const char* customInfoKey,
                                                                 const char* value) {
-    if (badText(value))
+    if (badText(value)) {
         return Acad::eInvalidInput;
+    }
     for (auto& e : m_pData->custom) {
         if (customInfoKey != nullptr && e.first == customInfoKey) {
             e.second = value;
@@ -161,8 +168,9 @@ Acad::ErrorStatus AcDbDatabaseSummaryInfo::setCustomSummaryInfo(const char* cust
 
 Acad::ErrorStatus AcDbDatabaseSummaryInfo::setCustomSummaryInfo(int index, const char* key,
                                                                 const char* value) {
-    if (index < 0 || index >= numCustomInfo())
+    if (index < 0 || index >= numCustomInfo()) {
         return Acad::eInvalidIndex;
+    }
     if (badText(key) || badText(value) || *key == '\0' || strchr(key, '=') != nullptr) {
         return Acad::eInvalidInput;
     }
@@ -180,8 +188,9 @@ void AcDbDatabaseSummaryInfo::setDatabase(AcDbDatabase* pDb) {
 
 Acad::ErrorStatus acdbGetSummaryInfo(AcDbDatabase* pDb, AcDbDatabaseSummaryInfo*& pInfo) {
     pInfo = nullptr;
-    if (!isLiveDatabase(pDb))
+    if (!isLiveDatabase(pDb)) {
         return Acad::eNoDatabase;
+    }
     auto* info = new AcDbDatabaseSummaryInfo(pDb);
     SummaryInfoData* d = info->hostData();
     AcDbDatabase::Impl* impl = pDb->impl();
@@ -190,19 +199,22 @@ Acad::ErrorStatus acdbGetSummaryInfo(AcDbDatabase* pDb, AcDbDatabaseSummaryInfo*
         std::vector<TagRef> tags;
         impl->tagsOf(rec, tags);
         size_t k = 1;
-        while (k < tags.size() && !(tags[k].code == 100 && tags[k].value == "AcDbXrecord"))
+        while (k < tags.size() && !(tags[k].code == 100 && tags[k].value == "AcDbXrecord")) {
             ++k;
+        }
         int ones = 0;
         for (++k; k < tags.size() && tags[k].code != 1001; ++k) {
             const int c = tags[k].code;
             const std::string v(tags[k].value);
             if (c == 1) {
                 // The first text is the marker, the second the hyperlink base.
-                if (++ones == 2)
+                if (++ones == 2) {
                     d->fields[kHyperlink] = v;
+                }
             } else if (c >= 300 && c <= 309) {
-                if (v == "=" || v.empty())
+                if (v == "=" || v.empty()) {
                     continue;
+                }
                 size_t eq = v.find('=');
                 d->custom.emplace_back(v.substr(0, eq),
                                        eq == std::string::npos ? "" : v.substr(eq + 1));
@@ -214,8 +226,9 @@ Acad::ErrorStatus acdbGetSummaryInfo(AcDbDatabase* pDb, AcDbDatabaseSummaryInfo*
                 d->updated = v;
             } else {
                 for (int f = 0; f < kFields - 1; ++f) {
-                    if (kFieldCodes[f] == c)
+                    if (kFieldCodes[f] == c) {
                         d->fields[f] = v;
+                    }
                 }
             }
         }
@@ -231,19 +244,23 @@ static std::string julianNow() {
 }
 
 Acad::ErrorStatus acdbPutSummaryInfo(const AcDbDatabaseSummaryInfo* pInfo) {
-    if (pInfo == nullptr)
+    if (pInfo == nullptr) {
         return Acad::eNullObjectPointer;
+    }
     SummaryInfoData* d = pInfo->hostData();
-    if (!isLiveDatabase(d->db))
+    if (!isLiveDatabase(d->db)) {
         return Acad::eNoDatabase;
+    }
     std::vector<OwnedTag> data;
     data.push_back(OwnedTag{1, kCookie});
-    for (int f = 0; f < kFields - 1; ++f)
+    for (int f = 0; f < kFields - 1; ++f) {
         data.push_back(OwnedTag{int16_t(kFieldCodes[f]), d->fields[f]});
+    }
     for (int s = 0; s < kCustomSlots; ++s) {
         std::string slot = "=";
-        if (size_t(s) < d->custom.size())
+        if (size_t(s) < d->custom.size()) {
             slot = d->custom[size_t(s)].first + "=" + d->custom[size_t(s)].second;
+        }
         data.push_back(OwnedTag{int16_t(300 + s), slot});
     }
     const std::string now = julianNow();
@@ -260,14 +277,16 @@ Acad::ErrorStatus acdbPutSummaryInfo(const AcDbDatabaseSummaryInfo* pInfo) {
     if (rec != kNone) {
         AcDbObject* obj = nullptr;
         es = impl->open(obj, rec, AcDb::kForWrite, false);
-        if (es != Acad::eOk)
+        if (es != Acad::eOk) {
             return es;
+        }
         pRecord = AcDbXrecord::cast(obj);
     } else {
         AcDbDictionary* pNod = nullptr;
         es = d->db->getNamedObjectsDictionary(pNod, AcDb::kForWrite);
-        if (es != Acad::eOk)
+        if (es != Acad::eOk) {
             return es;
+        }
         pRecord = new AcDbXrecord;
         AcDbObjectId id;
         es = pNod->setAt("DWGPROPS", pRecord, id);
@@ -286,11 +305,13 @@ Acad::ErrorStatus acdbPutSummaryInfo(const AcDbDatabaseSummaryInfo* pInfo) {
             break;
         }
     }
-    if (begin < rd->tags.size() && rd->tags[begin].code == 280)
+    if (begin < rd->tags.size() && rd->tags[begin].code == 280) {
         ++begin;
+    }
     size_t end = begin;
-    while (end < rd->tags.size() && rd->tags[end].code != 1001)
+    while (end < rd->tags.size() && rd->tags[end].code != 1001) {
         ++end;
+    }
     rd->tags.erase(rd->tags.begin() + long(begin), rd->tags.begin() + long(end));
     rd->tags.insert(rd->tags.begin() + long(begin), data.begin(), data.end());
     impl->markModified();

@@ -22,8 +22,9 @@ AcDbDatabase::Impl* implOfObject(const AcDbObject* obj) {
 // that is never written.
 int tableOf(const AcDbObject* obj) {
     AcDbDatabase::Impl* impl = implOfObject(obj);
-    if (impl == nullptr)
+    if (impl == nullptr) {
         return -1;
+    }
     const Record& r = impl->records[obj->hostData()->index];
     return r.table == 0xFF ? -1 : int(r.table);
 }
@@ -34,10 +35,12 @@ bool isBlockTable(const AcDbObject* obj) {
 
 int ensureTable(AcDbDatabase::Impl* impl, const char* name) {
     int t = impl->tableIndex(name);
-    if (t >= 0)
+    if (t >= 0) {
         return t;
-    if (impl->tables.size() >= 250)
+    }
+    if (impl->tables.size() >= 250) {
         return -1;
+    }
     TableInfo info;
     info.name = name;
     Record r;
@@ -47,16 +50,17 @@ int ensureTable(AcDbDatabase::Impl* impl, const char* name) {
     r.table = uint8_t(impl->tables.size());
     info.head = uint32_t(impl->records.size());
     AcDbObject* obj;
-    if (info.name == "BLOCK_RECORD")
+    if (info.name == "BLOCK_RECORD") {
         obj = new AcDbBlockTable;
-    else if (info.name == "LAYER")
+    } else if (info.name == "LAYER") {
         obj = new AcDbLayerTable;
-    else if (info.name == "APPID")
+    } else if (info.name == "APPID") {
         obj = new AcDbRegAppTable;
-    else if (info.name == "STYLE")
+    } else if (info.name == "STYLE") {
         obj = new AcDbTextStyleTable;
-    else
+    } else {
         obj = new AcDbOtherTable;
+    }
     obj->hostData()->tags = {{0, "TABLE"}, {2, info.name}};
     obj->hostData()->db = impl->self;
     obj->hostData()->index = info.head;
@@ -72,8 +76,9 @@ Acad::ErrorStatus openTable(AcDbDatabase* db, const char* name, AcDbObject*& obj
                             AcDb::OpenMode mode) {
     AcDbDatabase::Impl* impl = db->impl();
     int t = ensureTable(impl, name);
-    if (t < 0)
+    if (t < 0) {
         return Acad::eMissingSymbolTable;
+    }
     return impl->open(obj, impl->tables[size_t(t)].head, mode, false);
 }
 
@@ -83,8 +88,9 @@ Acad::ErrorStatus openTypedTable(AcDbDatabase* db, const char* name, T*& pTable,
     AcDbObject* obj = nullptr;
     pTable = nullptr;
     Acad::ErrorStatus es = openTable(db, name, obj, mode);
-    if (es != Acad::eOk)
+    if (es != Acad::eOk) {
         return es;
+    }
     pTable = dynamic_cast<T*>(obj);
     if (pTable == nullptr) {
         obj->close();
@@ -96,28 +102,33 @@ Acad::ErrorStatus openTypedTable(AcDbDatabase* db, const char* name, T*& pTable,
 // The records of a table in table order, erased ones included.
 void tableRecords(const AcDbObject* table, AcDbObjectIdArray& ids) {
     AcDbDatabase::Impl* impl = implOfObject(table);
-    if (impl == nullptr)
+    if (impl == nullptr) {
         return;
+    }
     if (isBlockTable(table)) {
-        for (const BlockInfo& b : impl->blocks)
+        for (const BlockInfo& b : impl->blocks) {
             ids.append(impl->idOf(b.primary()));
+        }
         return;
     }
     int t = tableOf(table);
-    if (t < 0)
+    if (t < 0) {
         return;
-    for (uint32_t m : impl->tables[size_t(t)].members)
+    }
+    for (uint32_t m : impl->tables[size_t(t)].members) {
         ids.append(impl->idOf(m));
+    }
 }
 
 uint32_t findRecord(const AcDbObject* table, const char* name, bool includeErased) {
     AcDbDatabase::Impl* impl = implOfObject(table);
-    if (impl == nullptr || name == nullptr)
+    if (impl == nullptr || name == nullptr) {
         return kNone;
+    }
     if (isBlockTable(table)) {
         for (const BlockInfo& b : impl->blocks) {
             if ((includeErased || !impl->isErased(b.primary())) &&
-                sameName(impl->blockName(b), name)) {
+                sameText(impl->blockName(b), name)) {
                 return b.primary();
             }
         }
@@ -186,15 +197,18 @@ const char* AcDbSymbolTable::className() const {
 Acad::ErrorStatus AcDbSymbolTable::getAt(const char* entryName, AcDbSymbolTableRecord*& pRec,
                                          AcDb::OpenMode openMode, bool openErasedRec) const {
     pRec = nullptr;
-    if (!isReadEnabled())
+    if (!isReadEnabled()) {
         return Acad::eNotOpenForRead;
+    }
     uint32_t index = findRecord(this, entryName, openErasedRec);
-    if (index == kNone)
+    if (index == kNone) {
         return Acad::eKeyNotFound;
+    }
     AcDbObject* obj = nullptr;
     Acad::ErrorStatus es = implOfObject(this)->open(obj, index, openMode, openErasedRec);
-    if (es != Acad::eOk)
+    if (es != Acad::eOk) {
         return es;
+    }
     pRec = AcDbSymbolTableRecord::cast(obj);
     return Acad::eOk;
 }
@@ -202,11 +216,13 @@ Acad::ErrorStatus AcDbSymbolTable::getAt(const char* entryName, AcDbSymbolTableR
 Acad::ErrorStatus AcDbSymbolTable::getAt(const char* entryName, AcDbObjectId& recordId,
                                          bool getErasedRecord) const {
     recordId = AcDbObjectId::kNull;
-    if (!isReadEnabled())
+    if (!isReadEnabled()) {
         return Acad::eNotOpenForRead;
+    }
     uint32_t index = findRecord(this, entryName, getErasedRecord);
-    if (index == kNone)
+    if (index == kNone) {
         return Acad::eKeyNotFound;
+    }
     recordId = implOfObject(this)->idOf(index);
     return Acad::eOk;
 }
@@ -224,11 +240,12 @@ bool AcDbSymbolTable::has(AcDbObjectId id) const {
 Acad::ErrorStatus AcDbSymbolTable::newIterator(AcDbSymbolTableIterator*& pIterator,
                                                bool atBeginning, bool skipDeleted) const {
     pIterator = nullptr;
-    if (!isReadEnabled())
+    if (!isReadEnabled()) {
         return Acad::eNotOpenForRead;
+    }
     AcDbObjectIdArray ids;
     tableRecords(this, ids);
-    pIterator = new AcDbSymbolTableIterator(database(), ids, atBeginning, skipDeleted);
+    pIterator = new AcDbSymbolTableIterator(ids, atBeginning, skipDeleted);
     return Acad::eOk;
 }
 
@@ -239,19 +256,24 @@ Acad::ErrorStatus AcDbSymbolTable::add(AcDbSymbolTableRecord* pRecord) {
 
 Acad::ErrorStatus AcDbSymbolTable::add(AcDbObjectId& recordId, AcDbSymbolTableRecord* pRecord) {
     recordId = AcDbObjectId::kNull;
-    if (!isWriteEnabled())
+    if (!isWriteEnabled()) {
         return Acad::eNotOpenForWrite;
-    if (pRecord == nullptr)
+    }
+    if (pRecord == nullptr) {
         return Acad::eNullObjectPointer;
-    if (pRecord->database() != nullptr)
+    }
+    if (pRecord->database() != nullptr) {
         return Acad::eAlreadyInDb;
+    }
     AcDbDatabase::Impl* impl = implOfObject(this);
     ObjectData* rd = pRecord->hostData();
     std::string name(rd->get(2));
-    if (name.empty())
+    if (name.empty()) {
         return Acad::eInvalidInput;
-    if (findRecord(this, name.c_str(), false) != kNone)
+    }
+    if (findRecord(this, name.c_str(), false) != kNone) {
         return Acad::eDuplicateRecord;
+    }
     const uint32_t tableHead = hostData()->index;
     // Copies: adding records moves the record list.
     const Record head = impl->records[tableHead];
@@ -259,10 +281,12 @@ Acad::ErrorStatus AcDbSymbolTable::add(AcDbObjectId& recordId, AcDbSymbolTableRe
 
     if (isBlockTable(this)) {
         auto* btr = dynamic_cast<AcDbBlockTableRecord*>(pRecord);
-        if (btr == nullptr)
+        if (btr == nullptr) {
             return Acad::eNotThatKindOfClass;
-        if ((head.flags & kVirtual) || impl->blocksEnd == kNone)
+        }
+        if ((head.flags & kVirtual) || impl->blocksEnd == kNone) {
             return Acad::eNotApplicable;
+        }
         const std::string path = rd->pathCache;
         uint32_t index =
             impl->addRecord(pRecord, Kind::TableRecord, Sec::Tables, impl->tables[head.table].end);
@@ -308,8 +332,9 @@ Acad::ErrorStatus AcDbSymbolTable::add(AcDbObjectId& recordId, AcDbSymbolTableRe
         recordId = impl->idOf(index);
         return Acad::eOk;
     }
-    if (head.flags & kVirtual)
+    if (head.flags & kVirtual) {
         return Acad::eNotApplicable;
+    }
     uint32_t index =
         impl->addRecord(pRecord, Kind::TableRecord, Sec::Tables, impl->tables[head.table].end);
     impl->records[index].table = head.table;
@@ -324,19 +349,21 @@ Acad::ErrorStatus AcDbBlockTable::getAt(const char* entryName, AcDbBlockTableRec
     AcDbSymbolTableRecord* rec = nullptr;
     pRec = nullptr;
     Acad::ErrorStatus es = AcDbSymbolTable::getAt(entryName, rec, openMode, openErasedRec);
-    if (es == Acad::eOk)
+    if (es == Acad::eOk) {
         pRec = AcDbBlockTableRecord::cast(rec);
+    }
     return es;
 }
 
 Acad::ErrorStatus AcDbBlockTable::newIterator(AcDbBlockTableIterator*& pIterator, bool atBeginning,
                                               bool skipDeleted) const {
     pIterator = nullptr;
-    if (!isReadEnabled())
+    if (!isReadEnabled()) {
         return Acad::eNotOpenForRead;
+    }
     AcDbObjectIdArray ids;
     tableRecords(this, ids);
-    pIterator = new AcDbBlockTableIterator(database(), ids, atBeginning, skipDeleted);
+    pIterator = new AcDbBlockTableIterator(ids, atBeginning, skipDeleted);
     return Acad::eOk;
 }
 
@@ -350,8 +377,9 @@ Acad::ErrorStatus AcDbBlockTableIterator::getRecord(AcDbBlockTableRecord*& pReco
     AcDbSymbolTableRecord* rec = nullptr;
     pRecord = nullptr;
     Acad::ErrorStatus es = AcDbSymbolTableIterator::getRecord(rec, openMode, openErasedRec);
-    if (es == Acad::eOk)
+    if (es == Acad::eOk) {
         pRecord = AcDbBlockTableRecord::cast(rec);
+    }
     return es;
 }
 
@@ -375,7 +403,7 @@ Acad::ErrorStatus AcDbBlockTableIterator::getRecord(AcDbBlockTableRecord*& pReco
             return Acad::eNotOpenForRead;                                                          \
         AcDbObjectIdArray ids;                                                                     \
         tableRecords(this, ids);                                                                   \
-        pIterator = new ITERATOR(database(), ids, atBeginning, skipDeleted);                       \
+        pIterator = new ITERATOR(ids, atBeginning, skipDeleted);                                   \
         return Acad::eOk;                                                                          \
     }                                                                                              \
     Acad::ErrorStatus ITERATOR::getRecord(RECORD*& pRecord, AcDb::OpenMode openMode,               \
@@ -394,17 +422,18 @@ BREVANT_DEFINE_TABLE(AcDbTextStyleTable, AcDbTextStyleTableIterator, AcDbTextSty
 
 // Iterators
 
-AcDbSymbolTableIterator::AcDbSymbolTableIterator(AcDbDatabase* pDb, const AcDbObjectIdArray& ids,
-                                                 bool atBeginning, bool skipDeleted)
-    : m_pDb(pDb), m_ids(ids), m_pos(0), m_skipDeleted(skipDeleted) {
+AcDbSymbolTableIterator::AcDbSymbolTableIterator(const AcDbObjectIdArray& ids, bool atBeginning,
+                                                 bool skipDeleted)
+    : m_ids(ids), m_pos(0), m_skipDeleted(skipDeleted) {
     start(atBeginning, skipDeleted);
 }
 
 AcDbSymbolTableIterator::~AcDbSymbolTableIterator() = default;
 
 void AcDbSymbolTableIterator::skip(bool forward) {
-    if (!m_skipDeleted)
+    if (!m_skipDeleted) {
         return;
+    }
     while (m_pos >= 0 && m_pos < m_ids.length() && m_ids[m_pos].isErased()) {
         m_pos += forward ? 1 : -1;
     }
@@ -422,8 +451,9 @@ bool AcDbSymbolTableIterator::done() const {
 
 Acad::ErrorStatus AcDbSymbolTableIterator::getRecordId(AcDbObjectId& id) const {
     id = AcDbObjectId::kNull;
-    if (done())
+    if (done()) {
         return Acad::eInvalidIndex;
+    }
     id = m_ids[m_pos];
     return Acad::eOk;
 }
@@ -432,19 +462,22 @@ Acad::ErrorStatus AcDbSymbolTableIterator::getRecord(AcDbSymbolTableRecord*& pRe
                                                      AcDb::OpenMode openMode,
                                                      bool openErasedRec) const {
     pRecord = nullptr;
-    if (done())
+    if (done()) {
         return Acad::eInvalidIndex;
+    }
     AcDbObject* obj = nullptr;
     Acad::ErrorStatus es = acdbOpenAcDbObject(obj, m_ids[m_pos], openMode, openErasedRec);
-    if (es != Acad::eOk)
+    if (es != Acad::eOk) {
         return es;
+    }
     pRecord = AcDbSymbolTableRecord::cast(obj);
     return Acad::eOk;
 }
 
 void AcDbSymbolTableIterator::step(bool forward, bool skipDeleted) {
-    if (done())
+    if (done()) {
         return;
+    }
     m_skipDeleted = skipDeleted;
     m_pos += forward ? 1 : -1;
     skip(forward);
@@ -452,8 +485,9 @@ void AcDbSymbolTableIterator::step(bool forward, bool skipDeleted) {
 
 Acad::ErrorStatus AcDbSymbolTableIterator::seek(AcDbObjectId id) {
     int k = m_ids.find(id);
-    if (k < 0)
+    if (k < 0) {
         return Acad::eInvalidInput;
+    }
     m_pos = k;
     return Acad::eOk;
 }
@@ -475,8 +509,9 @@ static std::string recordNameOf(const AcDbSymbolTableRecord* rec) {
     AcDbDatabase::Impl* impl = d->db == nullptr ? nullptr : d->db->impl();
     if (impl != nullptr) {
         const BlockInfo* b = impl->blockOf(d->index);
-        if (b != nullptr)
+        if (b != nullptr) {
             return impl->blockName(*b);
+        }
     }
     return std::string(d->get(2));
 }
@@ -493,8 +528,9 @@ Acad::ErrorStatus AcDbSymbolTableRecord::getName(const char*& pName) const {
 }
 
 Acad::ErrorStatus AcDbSymbolTableRecord::setName(const char* pName) {
-    if (!isWriteEnabled())
+    if (!isWriteEnabled()) {
         return Acad::eNotOpenForWrite;
+    }
     if (pName == nullptr || *pName == '\0' || strpbrk(pName, "\r\n") != nullptr) {
         return Acad::eInvalidInput;
     }
@@ -507,8 +543,9 @@ Acad::ErrorStatus AcDbSymbolTableRecord::setName(const char* pName) {
         bd->set(3, pName);
     }
     d->set(2, pName);
-    if (impl != nullptr)
+    if (impl != nullptr) {
         impl->markModified();
+    }
     return Acad::eOk;
 }
 
@@ -516,8 +553,9 @@ static int64_t recordFlags(const AcDbSymbolTableRecord* rec) {
     ObjectData* d = rec->hostData();
     AcDbDatabase::Impl* impl = d->db == nullptr ? nullptr : d->db->impl();
     const BlockInfo* b = impl ? impl->blockOf(d->index) : nullptr;
-    if (b != nullptr)
+    if (b != nullptr) {
         return impl->blockFlags(*b);
+    }
     return d->getInt(70, 0);
 }
 
@@ -589,8 +627,9 @@ static const BlockInfo* blockInfoOf(const AcDbBlockTableRecord* btr, AcDbDatabas
 static int btrFlags(const AcDbBlockTableRecord* btr) {
     AcDbDatabase::Impl* impl = nullptr;
     const BlockInfo* b = blockInfoOf(btr, impl);
-    if (b == nullptr)
+    if (b == nullptr) {
         return btr->hostData()->pathCache.empty() ? 0 : 4;
+    }
     return impl->blockFlags(*b);
 }
 
@@ -622,8 +661,9 @@ bool AcDbBlockTableRecord::isFromOverlayReference() const {
 Acad::ErrorStatus AcDbBlockTableRecord::pathName(const char*& pPath) const {
     AcDbDatabase::Impl* impl = nullptr;
     const BlockInfo* b = blockInfoOf(this, impl);
-    if (b != nullptr)
+    if (b != nullptr) {
         hostData()->pathCache = std::string(impl->valueOf(b->block, 1));
+    }
     pPath = hostData()->pathCache.c_str();
     return Acad::eOk;
 }
@@ -636,23 +676,27 @@ Acad::ErrorStatus AcDbBlockTableRecord::pathName(char*& pPath) const {
 }
 
 Acad::ErrorStatus AcDbBlockTableRecord::setPathName(const char* pathStr) {
-    if (!isWriteEnabled())
+    if (!isWriteEnabled()) {
         return Acad::eNotOpenForWrite;
-    if (pathStr == nullptr || strpbrk(pathStr, "\r\n") != nullptr)
+    }
+    if (pathStr == nullptr || strpbrk(pathStr, "\r\n") != nullptr) {
         return Acad::eInvalidInput;
+    }
     AcDbDatabase::Impl* impl = nullptr;
     const BlockInfo* b = blockInfoOf(this, impl);
     if (b == nullptr) {
         hostData()->pathCache = pathStr;  // kept until the record is added
         return Acad::eOk;
     }
-    if (b->block == kNone)
+    if (b->block == kNone) {
         return Acad::eNotApplicable;
+    }
     ObjectData* bd = impl->materialize(b->block)->hostData();
     bd->set(1, pathStr);
     int64_t flags = bd->getInt(70, 0);
-    if (*pathStr != '\0' && !(flags & 4))
+    if (*pathStr != '\0' && !(flags & 4)) {
         bd->set(70, std::to_string(flags | 4));
+    }
     impl->markModified();
     return Acad::eOk;
 }
@@ -660,8 +704,9 @@ Acad::ErrorStatus AcDbBlockTableRecord::setPathName(const char* pathStr) {
 AcDb::XrefStatus AcDbBlockTableRecord::xrefStatus() const {
     AcDbDatabase::Impl* impl = nullptr;
     const BlockInfo* b = blockInfoOf(this, impl);
-    if (b == nullptr || !(impl->blockFlags(*b) & 4))
+    if (b == nullptr || !(impl->blockFlags(*b) & 4)) {
         return AcDb::kXrfNotAnXref;
+    }
     return b->status;
 }
 
@@ -670,12 +715,14 @@ Acad::ErrorStatus AcDbBlockTableRecord::getBlockReferenceIds(AcDbObjectIdArray& 
                                                              bool /*bForceValidity*/) const {
     AcDbDatabase::Impl* impl = nullptr;
     const BlockInfo* b = blockInfoOf(this, impl);
-    if (b == nullptr)
+    if (b == nullptr) {
         return Acad::eNotInDatabase;
+    }
     const std::string name = impl->blockName(*b);
     for (uint32_t i : impl->inserts) {
-        if (!impl->isErased(i) && sameName(impl->valueOf(i, 2), name))
+        if (!impl->isErased(i) && sameText(impl->valueOf(i, 2), name)) {
             ids.append(impl->idOf(i));
+        }
     }
     return Acad::eOk;
 }
@@ -688,51 +735,56 @@ Acad::ErrorStatus AcDbBlockTableRecord::appendAcDbEntity(AcDbEntity* pEntity) {
 Acad::ErrorStatus AcDbBlockTableRecord::appendAcDbEntity(AcDbObjectId& pOutputId,
                                                          AcDbEntity* pEntity) {
     pOutputId = AcDbObjectId::kNull;
-    if (!isWriteEnabled())
+    if (!isWriteEnabled()) {
         return Acad::eNotOpenForWrite;
-    if (pEntity == nullptr)
+    }
+    if (pEntity == nullptr) {
         return Acad::eNullObjectPointer;
-    if (pEntity->database() != nullptr)
+    }
+    if (pEntity->database() != nullptr) {
         return Acad::eAlreadyInDb;
+    }
     AcDbDatabase::Impl* impl = nullptr;
     const BlockInfo* b = blockInfoOf(this, impl);
-    if (b == nullptr)
+    if (b == nullptr) {
         return Acad::eNotInDatabase;
+    }
     const std::string name = upper(impl->blockName(*b));
     const bool model = name == "*MODEL_SPACE" || name == "$MODEL_SPACE";
     const bool paper = name == "*PAPER_SPACE" || name == "$PAPER_SPACE";
     uint32_t before;
     Sec sec;
     if (model || paper) {
-        if (impl->entitiesEnd == kNone)
+        if (impl->entitiesEnd == kNone) {
             return Acad::eNotApplicable;
+        }
         before = impl->entitiesEnd;
         sec = Sec::Entities;
     } else {
-        if (b->endBlock == kNone)
+        if (b->endBlock == kNone) {
             return Acad::eNotApplicable;
+        }
         before = b->endBlock;
         sec = Sec::Blocks;
     }
     ObjectData* ed = pEntity->hostData();
     std::string type = ed->tags.empty() ? std::string() : ed->tags[0].value;
-    Kind kind = type == "INSERT"   ? Kind::Insert
-                : type == "ATTRIB" ? Kind::Attrib
-                : type == "ATTDEF" ? Kind::AttDef
-                : type == "TEXT"   ? Kind::Text
-                                   : Kind::Entity;
+    const Kind kind = brevant::dxf::entityKind(type);
     uint32_t index = impl->addRecord(pEntity, kind, sec, before);
     const uint64_t owner = impl->records[b->primary()].handle;
-    if (owner != 0)
+    if (owner != 0) {
         ed->setOwner(owner);
-    if (paper)
+    }
+    if (paper) {
         ed->set(67, "1", ed->find(8) >= 0 ? ed->find(8) : -1);
+    }
     if (kind == Kind::AttDef && b->block != kNone) {
         // A block with attribute definitions says so in its flags.
         ObjectData* bd = impl->materialize(b->block)->hostData();
         int64_t flags = bd->getInt(70, 0);
-        if (!(flags & 2))
+        if (!(flags & 2)) {
             bd->set(70, std::to_string(flags | 2));
+        }
     }
     pOutputId = impl->idOf(index);
     return Acad::eOk;

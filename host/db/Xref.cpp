@@ -9,9 +9,8 @@
 #include "hostdb.h"
 
 #include <brevant/platform.h>
+#include <win/files.h>
 #include <win/registry.h>
-
-#include <sys/stat.h>
 
 using namespace brevant::db;
 using brevant::dxf::OwnedTag;
@@ -25,16 +24,18 @@ const char kUnloadedMark[] = "XREF_UNLOADED";
 
 bool regString(HKEY root, const std::string& key, const char* value, std::string& out) {
     HKEY hKey = nullptr;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &hKey) != 0)
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &hKey) != 0) {
         return false;
+    }
     char buffer[4096];
     DWORD size = sizeof buffer - 1;
     DWORD type = 0;
     LONG rc =
         RegQueryValueExA(hKey, value, nullptr, &type, reinterpret_cast<LPBYTE>(buffer), &size);
     RegCloseKey(hKey);
-    if (rc != 0 || (type != REG_SZ && type != REG_EXPAND_SZ))
+    if (rc != 0 || (type != REG_SZ && type != REG_EXPAND_SZ)) {
         return false;
+    }
     buffer[size < sizeof buffer ? size : sizeof buffer - 1] = '\0';
     out = buffer;
     return true;
@@ -43,18 +44,22 @@ bool regString(HKEY root, const std::string& key, const char* value, std::string
 // The reference search path of a project in the current profile; empty when
 // any step of the way is missing.
 std::string projectSearchPath(const std::string& project) {
-    if (project.empty())
+    if (project.empty()) {
         return {};
+    }
     std::string version, product, profile, path;
     const std::string base = "SOFTWARE\\Autodesk\\AutoCAD";
-    if (!regString(HKEY_LOCAL_MACHINE, base, "CurVer", version))
+    if (!regString(HKEY_LOCAL_MACHINE, base, "CurVer", version)) {
         return {};
-    if (!regString(HKEY_LOCAL_MACHINE, base + "\\" + version, "CurVer", product))
+    }
+    if (!regString(HKEY_LOCAL_MACHINE, base + "\\" + version, "CurVer", product)) {
         return {};
+    }
     const std::string profiles =
         "Software\\Autodesk\\AutoCAD\\" + version + "\\" + product + "\\Profiles";
-    if (!regString(HKEY_CURRENT_USER, profiles, nullptr, profile))
+    if (!regString(HKEY_CURRENT_USER, profiles, nullptr, profile)) {
         return {};
+    }
     if (!regString(HKEY_CURRENT_USER, profiles + "\\" + profile + "\\Project Settings\\" + project,
                    "RefSearchPath", path)) {
         return {};
@@ -63,10 +68,8 @@ std::string projectSearchPath(const std::string& project) {
 }
 
 bool fileExists(const std::string& windowsPath) {
-    std::string native;
-    struct stat st;
-    return brevant::platform::toNativePath(windowsPath, native) && stat(native.c_str(), &st) == 0 &&
-           S_ISREG(st.st_mode);
+    const DWORD attributes = GetFileAttributesA(windowsPath.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 std::string folderOf(const std::string& path) {
@@ -85,8 +88,9 @@ bool isAbsolute(const std::string& path) {
 }
 
 std::string joinPath(std::string folder, const std::string& name) {
-    if (!folder.empty() && folder.back() != '\\' && folder.back() != '/')
+    if (!folder.empty() && folder.back() != '\\' && folder.back() != '/') {
         folder += '\\';
+    }
     return folder + name;
 }
 
@@ -101,31 +105,36 @@ brevant::host::SideDatabaseHook brevant::host::setSideDatabaseHook(SideDatabaseH
 bool AcDbDatabase::Impl::xrefReferenced(const BlockInfo& b) const {
     const std::string name = blockName(b);
     for (uint32_t i : inserts) {
-        if (!isErased(i) && sameName(valueOf(i, 2), name))
+        if (!isErased(i) && sameText(valueOf(i, 2), name)) {
             return true;
+        }
     }
     return false;
 }
 
 bool AcDbDatabase::Impl::xrefUnloadedMark(const BlockInfo& b) const {
-    if (b.block == kNone)
+    if (b.block == kNone) {
         return false;
+    }
     std::vector<TagRef> tags;
     tagsOf(b.block, tags);
     bool acad = false;
     for (const TagRef& t : tags) {
-        if (t.code == 1001)
-            acad = sameName(t.value, "ACAD");
-        if (acad && t.code == 1000 && t.value == kUnloadedMark)
+        if (t.code == 1001) {
+            acad = sameText(t.value, "ACAD");
+        }
+        if (acad && t.code == 1000 && t.value == kUnloadedMark) {
             return true;
+        }
     }
     return false;
 }
 
 void AcDbDatabase::Impl::resolveAllXrefs() {
     for (size_t k = 0; k < blocks.size(); ++k) {
-        if (blockFlags(blocks[k]) & 4)
+        if (blockFlags(blocks[k]) & 4) {
             resolveXref(blocks[k]);
+        }
     }
 }
 
@@ -134,8 +143,9 @@ void AcDbDatabase::Impl::resolveXref(BlockInfo& b) {
     const uint32_t primary = b.primary();
     auto setStatus = [this, primary](AcDb::XrefStatus s) {
         auto it = blockOfRecord.find(primary);
-        if (it != blockOfRecord.end())
+        if (it != blockOfRecord.end()) {
             blocks[it->second].status = s;
+        }
     };
     if (!xrefReferenced(b)) {
         setStatus(AcDb::kXrfUnreferenced);
@@ -157,8 +167,9 @@ void AcDbDatabase::Impl::resolveXref(BlockInfo& b) {
         } else if (!folder.empty()) {
             candidates.push_back(joinPath(folder, stored));
         }
-        if (!folder.empty())
+        if (!folder.empty()) {
             candidates.push_back(joinPath(folder, fileNameOf(stored)));
+        }
         char* project = nullptr;
         self->getProjectName(project);
         std::string searchPath = projectSearchPath(project ? project : "");
@@ -168,10 +179,12 @@ void AcDbDatabase::Impl::resolveXref(BlockInfo& b) {
             size_t semi = searchPath.find(';', start);
             std::string dir = searchPath.substr(
                 start, semi == std::string::npos ? std::string::npos : semi - start);
-            if (!dir.empty())
+            if (!dir.empty()) {
                 candidates.push_back(joinPath(dir, fileNameOf(stored)));
-            if (semi == std::string::npos)
+            }
+            if (semi == std::string::npos) {
                 break;
+            }
             start = semi + 1;
         }
     }
@@ -194,8 +207,9 @@ void AcDbDatabase::Impl::resolveXref(BlockInfo& b) {
         setStatus(AcDb::kXrfUnresolved);
         return;
     }
-    if (g_sideHook != nullptr)
+    if (g_sideHook != nullptr) {
         g_sideHook(side.get(), found.c_str(), brevant::host::SideDatabaseEvent::Read);
+    }
     AcDbDatabase::Impl* s = side->impl();
 
     // Layers of the referenced drawing, named "<reference>|<layer>".
@@ -209,8 +223,9 @@ void AcDbDatabase::Impl::resolveXref(BlockInfo& b) {
                 continue;
             }
             const std::string dependent = refName + "|" + name;
-            if (pLayers->has(dependent.c_str()))
+            if (pLayers->has(dependent.c_str())) {
                 continue;
+            }
             auto* rec = new AcDbLayerTableRecord;
             ObjectData* d = rec->hostData();
             d->set(2, dependent);
@@ -239,8 +254,9 @@ void AcDbDatabase::Impl::resolveXref(BlockInfo& b) {
         }
         for (const std::string& name : names) {
             const std::string dependent = refName + "|" + name;
-            if (pBlocks->has(dependent.c_str()))
+            if (pBlocks->has(dependent.c_str())) {
                 continue;
+            }
             auto* rec = new AcDbBlockTableRecord;
             rec->hostData()->set(2, dependent);
             AcDbObjectId id;
@@ -266,15 +282,17 @@ Acad::ErrorStatus acedXrefReload(const AcDbObjectIdArray& XrefBTRids, bool /*bQu
                                  AcDbDatabase* pHostDb) {
     AcDbDatabase* db =
         pHostDb != nullptr ? pHostDb : acdbHostApplicationServices()->workingDatabase();
-    if (!isLiveDatabase(db))
+    if (!isLiveDatabase(db)) {
         return XrefBTRids.isEmpty() ? Acad::eOk : Acad::eNoDatabase;
+    }
     AcDbDatabase::Impl* impl = db->impl();
     Acad::ErrorStatus result = Acad::eOk;
     for (const AcDbObjectId& id : XrefBTRids) {
         const BlockInfo* b = id.database() == db ? impl->blockOf(id.recordIndex()) : nullptr;
         if (b == nullptr || !(impl->blockFlags(*b) & 4)) {
-            if (result == Acad::eOk)
+            if (result == Acad::eOk) {
                 result = Acad::eInvalidInput;
+            }
             continue;
         }
         // Reloading ends an unload.
@@ -283,16 +301,18 @@ Acad::ErrorStatus acedXrefReload(const AcDbObjectIdArray& XrefBTRids, bool /*bQu
             auto& tags = begin->hostData()->tags;
             size_t start = tags.size();
             for (size_t k = 1; k < tags.size(); ++k) {
-                if (tags[k].code == 1001 && sameName(tags[k].value, "ACAD")) {
+                if (tags[k].code == 1001 && sameText(tags[k].value, "ACAD")) {
                     start = k;
                     break;
                 }
             }
             size_t end = start + 1;
-            while (end < tags.size() && tags[end].code != 1001)
+            while (end < tags.size() && tags[end].code != 1001) {
                 ++end;
-            if (start < tags.size())
+            }
+            if (start < tags.size()) {
                 tags.erase(tags.begin() + long(start), tags.begin() + long(end));
+            }
             impl->markModified();
         }
         auto it = impl->blockOfRecord.find(id.recordIndex());
@@ -302,22 +322,26 @@ Acad::ErrorStatus acedXrefReload(const AcDbObjectIdArray& XrefBTRids, bool /*bQu
 }
 
 Acad::ErrorStatus brevant::host::unloadXref(AcDbDatabase* pDb, const char* blockName) {
-    if (!isLiveDatabase(pDb) || blockName == nullptr)
+    if (!isLiveDatabase(pDb) || blockName == nullptr) {
         return Acad::eInvalidInput;
+    }
     AcDbDatabase::Impl* impl = pDb->impl();
     int k = impl->blockIndexByName(blockName);
-    if (k < 0)
+    if (k < 0) {
         return Acad::eKeyNotFound;
+    }
     BlockInfo& b = impl->blocks[size_t(k)];
-    if (!(impl->blockFlags(b) & 4) || b.block == kNone)
+    if (!(impl->blockFlags(b) & 4) || b.block == kNone) {
         return Acad::eNotApplicable;
+    }
     if (!impl->xrefUnloadedMark(b)) {
         auto& tags = impl->materialize(b.block)->hostData()->tags;
         tags.push_back(OwnedTag{1001, "ACAD"});
         tags.push_back(OwnedTag{1000, kUnloadedMark});
         impl->markModified();
     }
-    if (b.status != AcDb::kXrfUnreferenced)
+    if (b.status != AcDb::kXrfUnreferenced) {
         b.status = AcDb::kXrfUnloaded;
+    }
     return Acad::eOk;
 }

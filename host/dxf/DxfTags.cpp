@@ -1,9 +1,8 @@
 // Tag reader and writer of the drawing store.
 #include "DxfTags.h"
 
-#include <brevant/platform.h>
+#include <brevant/text.h>
 
-#include <cerrno>
 #include <charconv>
 #include <cstring>
 
@@ -14,66 +13,84 @@ ValueKind valueKind(int c) {
         return ValueKind::Invalid;
     }
     // Group 5 is a handle in objects but a name in release-12 dimension styles.
-    if (c <= 9)
+    if (c <= 9) {
         return ValueKind::String;
-    if (c <= 59)
+    }
+    if (c <= 59) {
         return ValueKind::Double;
-    if (c <= 79)
+    }
+    if (c <= 79) {
         return ValueKind::Int16;
-    if (c >= 90 && c <= 99)
+    }
+    if (c >= 90 && c <= 99) {
         return ValueKind::Int32;
-    if (c == 105)
+    }
+    if (c == 105) {
         return ValueKind::Handle;
-    if (c >= 110 && c <= 149)
+    }
+    if (c >= 110 && c <= 149) {
         return ValueKind::Double;
-    if (c >= 160 && c <= 169)
+    }
+    if (c >= 160 && c <= 169) {
         return ValueKind::Int64;
-    if (c >= 170 && c <= 179)
+    }
+    if (c >= 170 && c <= 179) {
         return ValueKind::Int16;
-    if (c >= 210 && c <= 239)
+    }
+    if (c >= 210 && c <= 239) {
         return ValueKind::Double;
-    if (c >= 270 && c <= 289)
+    }
+    if (c >= 270 && c <= 289) {
         return ValueKind::Int16;
-    if (c >= 290 && c <= 299)
+    }
+    if (c >= 290 && c <= 299) {
         return ValueKind::Bool;
-    if (c >= 310 && c <= 319)
+    }
+    if (c >= 310 && c <= 319) {
         return ValueKind::Binary;
-    if (c >= 320 && c <= 369)
+    }
+    if (c >= 320 && c <= 369) {
         return ValueKind::Handle;
-    if (c >= 370 && c <= 389)
+    }
+    if (c >= 370 && c <= 389) {
         return ValueKind::Int16;
-    if (c >= 390 && c <= 399)
+    }
+    if (c >= 390 && c <= 399) {
         return ValueKind::Handle;
-    if (c >= 400 && c <= 409)
+    }
+    if (c >= 400 && c <= 409) {
         return ValueKind::Int16;
-    if ((c >= 420 && c <= 429) || (c >= 440 && c <= 459))
+    }
+    if ((c >= 420 && c <= 429) || (c >= 440 && c <= 459)) {
         return ValueKind::Int32;
-    if (c >= 460 && c <= 469)
+    }
+    if (c >= 460 && c <= 469) {
         return ValueKind::Double;
-    if (c == 480 || c == 481)
+    }
+    if (c == 480 || c == 481) {
         return ValueKind::Handle;
-    if (c == 1004)
+    }
+    if (c == 1004) {
         return ValueKind::Binary;
-    if (c == 1005)
+    }
+    if (c == 1005) {
         return ValueKind::Handle;
-    if (c >= 1010 && c <= 1059)
+    }
+    if (c >= 1010 && c <= 1059) {
         return ValueKind::Double;
-    if (c >= 1060 && c <= 1070)
+    }
+    if (c >= 1060 && c <= 1070) {
         return ValueKind::Int16;
-    if (c == 1071)
+    }
+    if (c == 1071) {
         return ValueKind::Int32;
+    }
     // Strings, and codes the format leaves unassigned: kept as text.
     return ValueKind::String;
 }
 
 std::string_view trimmed(std::string_view text) {
-    size_t b = 0;
-    size_t e = text.size();
-    while (b < e && (text[b] == ' ' || text[b] == '\t'))
-        ++b;
-    while (e > b && (text[e - 1] == ' ' || text[e - 1] == '\t' || text[e - 1] == '\r'))
-        --e;
-    return text.substr(b, e - b);
+    return brevant::text::trimmed(text, " \t\r");
 }
 
 namespace {
@@ -83,10 +100,12 @@ namespace {
 template <typename T>
 bool parseNumber(std::string_view text, T& value) {
     text = trimmed(text);
-    if (!text.empty() && text[0] == '+')
+    if (!text.empty() && text[0] == '+') {
         text.remove_prefix(1);
-    if (text.empty())
+    }
+    if (text.empty()) {
         return false;
+    }
     auto r = std::from_chars(text.data(), text.data() + text.size(), value);
     return r.ec == std::errc() && r.ptr == text.data() + text.size();
 }
@@ -103,8 +122,9 @@ bool parseInt(std::string_view text, int64_t& value) {
 
 bool parseHandle(std::string_view text, uint64_t& value) {
     text = trimmed(text);
-    if (text.empty() || text.size() > 16)
+    if (text.empty() || text.size() > 16) {
         return false;
+    }
     auto r = std::from_chars(text.data(), text.data() + text.size(), value, 16);
     return r.ec == std::errc() && r.ptr == text.data() + text.size();
 }
@@ -114,20 +134,16 @@ std::string formatDouble(double value) {
     auto r = std::to_chars(buffer, buffer + sizeof buffer, value);
     std::string text(buffer, r.ptr);
     // DXF readers expect a decimal point in real values.
-    if (text.find_first_of(".eEn") == std::string::npos)
+    if (text.find_first_of(".eEn") == std::string::npos) {
         text += ".0";
+    }
     return text;
 }
 
 std::string formatHandle(uint64_t handle) {
     char buffer[24];
     auto r = std::to_chars(buffer, buffer + sizeof buffer, handle, 16);
-    std::string text(buffer, r.ptr);
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'f')
-            c = char(c - 'a' + 'A');
-    }
-    return text;
+    return brevant::text::upper(std::string_view(buffer, size_t(r.ptr - buffer)));
 }
 
 namespace {
@@ -144,11 +160,13 @@ bool isHexText(std::string_view text) {
 std::string shown(std::string_view text) {
     std::string s(text.substr(0, 40));
     for (char& c : s) {
-        if ((unsigned char)c < 32)
+        if ((unsigned char)c < 32) {
             c = '?';
+        }
     }
-    if (text.size() > 40)
+    if (text.size() > 40) {
         s += "...";
+    }
     return s;
 }
 
@@ -163,22 +181,25 @@ const char* checkValue(int code, std::string_view v) {
         case ValueKind::Int16:
         case ValueKind::Bool: {
             int64_t i;
-            if (!parseInt(v, i))
+            if (!parseInt(v, i)) {
                 return "is not an integer";
+            }
             return (i < -32768 || i > 65535) ? "is out of range for a 16-bit integer" : nullptr;
         }
         case ValueKind::Int32: {
             int64_t i;
-            if (!parseInt(v, i))
+            if (!parseInt(v, i)) {
                 return "is not an integer";
+            }
             return (i < INT32_MIN || i > int64_t(UINT32_MAX))
                        ? "is out of range for a 32-bit integer"
                        : nullptr;
         }
         case ValueKind::Int64: {
             int64_t i;
-            if (parseInt(v, i))
+            if (parseInt(v, i)) {
                 return nullptr;
+            }
             uint64_t u;  // 64-bit values are also written unsigned
             std::string_view t = trimmed(v);
             auto r = std::from_chars(t.data(), t.data() + t.size(), u);
@@ -198,6 +219,10 @@ const char* checkValue(int code, std::string_view v) {
 }
 
 }  // namespace
+
+std::string TagFile::where(uint32_t index) const {
+    return "line " + std::to_string(lineOf(index));
+}
 
 bool TagFile::parse(std::vector<char>&& buffer, std::string& error) {
     m_buffer = std::move(buffer);
@@ -225,14 +250,16 @@ bool TagFile::parse(std::vector<char>&& buffer, std::string& error) {
     size_t pos = 0;
     uint32_t line = 0;
     auto nextLine = [&](std::string_view& out) -> bool {
-        if (pos >= size)
+        if (pos >= size) {
             return false;
+        }
         const char* start = base + pos;
         const char* nl = static_cast<const char*>(memchr(start, '\n', size - pos));
         size_t len = nl ? size_t(nl - start) : size - pos;
         pos += len + (nl ? 1 : 0);
-        if (len > 0 && start[len - 1] == '\r')
+        if (len > 0 && start[len - 1] == '\r') {
             --len;
+        }
         out = std::string_view(start, len);
         ++line;
         return true;
@@ -275,31 +302,18 @@ bool TagFile::parse(std::vector<char>&& buffer, std::string& error) {
     return fail(line + 1, "unexpected end of file: no \"0 EOF\" end mark");
 }
 
-TagWriter::TagWriter(std::FILE* file, const char* lineEnding)
+TagWriter::TagWriter(brevant::platform::AtomicFileWriter& file, const char* lineEnding)
     : m_file(file), m_lineEnding(lineEnding), m_buffer(1 << 20) {}
 
-TagWriter::~TagWriter() = default;
-
-bool TagWriter::drain() {
-    if (!m_ok || m_used == 0)
-        return m_ok;
-    unsigned long err = 0;
-    if (brevant::platform::shouldFail(brevant::platform::Operation::FileWrite, err)) {
-        m_ok = false;
-        m_error = err;
-        return false;
+void TagWriter::drain() {
+    if (m_error == 0 && m_used > 0) {
+        m_error = m_file.write(m_buffer.data(), m_used);
+        m_used = 0;
     }
-    if (std::fwrite(m_buffer.data(), 1, m_used, m_file) != m_used) {
-        m_ok = false;
-        m_error = errno == ENOSPC ? 112 : 29;  // disk full, or a write fault
-        return false;
-    }
-    m_used = 0;
-    return true;
 }
 
 void TagWriter::put(const char* data, size_t size) {
-    while (size > 0 && m_ok) {
+    while (size > 0 && m_error == 0) {
         size_t room = m_buffer.size() - m_used;
         if (room == 0) {
             drain();
@@ -323,23 +337,21 @@ void TagWriter::write(int code, std::string_view value) {
         *--p = char('0' + magnitude % 10);
         magnitude /= 10;
     } while (magnitude != 0);
-    if (code < 0)
+    if (code < 0) {
         *--p = '-';
-    while (end - p < 3)
+    }
+    while (end - p < 3) {
         *--p = ' ';
+    }
     put(p, size_t(end - p));
     put(m_lineEnding.data(), m_lineEnding.size());
     put(value.data(), value.size());
     put(m_lineEnding.data(), m_lineEnding.size());
 }
 
-bool TagWriter::flush() {
+unsigned long TagWriter::flush() {
     drain();
-    if (m_ok && std::fflush(m_file) != 0) {
-        m_ok = false;
-        m_error = errno == ENOSPC ? 112 : 29;
-    }
-    return m_ok;
+    return m_error;
 }
 
 }  // namespace brevant::dxf

@@ -1,11 +1,12 @@
 // The tag layer of the drawing store: a DXF file is a sequence of tags, each a
 // group-code line and a value line. The reader keeps the whole file in memory
 // and refers to each value by offset, so loading allocates nothing per tag; the
-// writer streams tags to a file through one buffer.
+// writer streams tags into a file that the platform replaces whole.
 #pragma once
 
+#include <brevant/files.h>
+
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,6 +33,17 @@ struct TagRef {
     std::string_view value;
 };
 
+// Tags in file order, from whatever reader: what the structure pass
+// (DxfStructure.h) reads.
+class TagSource {
+public:
+    virtual ~TagSource() = default;
+    virtual uint32_t tagCount() const = 0;
+    virtual TagRef tag(uint32_t index) const = 0;
+    // Where a tag stands in its file, for messages: "line 12", "byte 4096".
+    virtual std::string where(uint32_t index) const = 0;
+};
+
 // What kind of value a group code carries.
 enum class ValueKind { String, Double, Int16, Int32, Int64, Bool, Handle, Binary, Invalid };
 ValueKind valueKind(int code);
@@ -40,6 +52,8 @@ ValueKind valueKind(int code);
 bool parseDouble(std::string_view text, double& value);
 bool parseInt(std::string_view text, int64_t& value);
 bool parseHandle(std::string_view text, uint64_t& value);
+// Blanks that DXF readers allow around a value: spaces, tabs, and a carriage
+// return left at the end of a line.
 std::string_view trimmed(std::string_view text);
 // The shortest text that reads back as the same double.
 std::string formatDouble(double value);
@@ -47,7 +61,7 @@ std::string formatHandle(uint64_t handle);
 
 // The tags of one file. Line numbers follow from positions: tag i of the file
 // starts on line 2i + 1.
-class TagFile {
+class TagFile : public TagSource {
 public:
     // Splits the buffer into tags. On failure returns false and sets error to
     // a text that names the line ("line 12: ...").
@@ -58,9 +72,15 @@ public:
         return std::string_view(m_buffer.data() + tag.offset, tag.length);
     }
     static uint32_t lineOf(uint32_t tagIndex) { return 2 * tagIndex + 1; }
+
+    uint32_t tagCount() const override { return uint32_t(m_tags.size()); }
+    TagRef tag(uint32_t index) const override {
+        return TagRef{m_tags[index].code, value(m_tags[index])};
+    }
+    // "line <n>": the line of the tag's group code.
+    std::string where(uint32_t index) const override;
     // The file's line ending: "\r\n" when its first line ends so, else "\n".
     const char* lineEnding() const { return m_crlf ? "\r\n" : "\n"; }
-    size_t bufferSize() const { return m_buffer.size(); }
 
 private:
     std::vector<char> m_buffer;
@@ -68,26 +88,27 @@ private:
     bool m_crlf = true;
 };
 
-// Streams tags to a file. Errors are sticky: after the first failed write the
-// writer writes nothing more and ok() is false.
+// Streams tags into a file being replaced, through one buffer. Errors are
+// sticky: after the first failed write the writer writes nothing more and
+// error() is the Windows error code of that write.
 class TagWriter {
 public:
-    TagWriter(std::FILE* file, const char* lineEnding);
-    ~TagWriter();
+    TagWriter(brevant::platform::AtomicFileWriter& file, const char* lineEnding);
     void write(int code, std::string_view value);
-    bool flush();
-    bool ok() const { return m_ok; }
+    // Writes what the buffer holds; the file's error code, ERROR_SUCCESS when
+    // every tag was written.
+    unsigned long flush();
+    bool ok() const { return m_error == 0; }
     unsigned long error() const { return m_error; }
 
 private:
     void put(const char* data, size_t size);
-    bool drain();
+    void drain();
 
-    std::FILE* m_file;
+    brevant::platform::AtomicFileWriter& m_file;
     std::string m_lineEnding;
     std::vector<char> m_buffer;
     size_t m_used = 0;
-    bool m_ok = true;
     unsigned long m_error = 0;
 };
 

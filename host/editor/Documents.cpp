@@ -1,7 +1,7 @@
 #include "editor/Documents.h"
 
 #include "dbmain.h"
-#include "editor/Working.h"
+#include "dbapserv.h"
 
 #include <strings.h>
 
@@ -223,9 +223,10 @@ std::unique_ptr<Document> DocManager::take(Document* pDoc) {
     return nullptr;
 }
 
+// The working database follows the current document (NULL with none).
 void DocManager::makeCurrent(Document* pDoc) {
     m_pCurrent = pDoc;
-    setWorkingDatabase(pDoc != nullptr ? pDoc->database() : nullptr);
+    acdbHostApplicationServices()->setWorkingDatabase(pDoc != nullptr ? pDoc->database() : nullptr);
 }
 
 DocManager& docManager() {

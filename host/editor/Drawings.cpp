@@ -1,17 +1,16 @@
 // Opening, creating, saving and closing drawings, and quitting, with the
 // notifications and module messages in the editor's order.
 #include "brevant/editor.h"
+#include "brevant/files.h"
 #include "brevant/platform.h"
 #include "dbmain.h"
 #include "editor/Documents.h"
 #include "editor/Editor.h"
+#include "editor/Output.h"
 #include "editor/SystemVariables.h"
 #include "lisp/Lisp.h"
 #include "loader/Linker.h"
 #include "windows.h"
-
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -22,11 +21,6 @@ namespace {
 
 int g_iNewDrawings = 0;
 bool g_bQuit = false;
-
-void say(const std::string& text) {
-    endLine();
-    print(text + "\n");
-}
 
 // The full Windows path of a name as typed, relative names against the
 // current folder; empty when it is no valid path.
@@ -40,24 +34,24 @@ std::string fullName(const std::string& path) {
     return full;
 }
 
-// The drive map marks the drive read-only, or the file is read-only as
-// Windows sees it (its owner may not write it), or it cannot be written.
-bool isReadOnly(const std::string& windowsName, const std::string& native,
-                const struct stat& info) {
-    std::string drive;
-    if (windowsName.size() >= 2 && windowsName[1] == ':') {
-        drive = windowsName.substr(0, 1);
-    } else if (windowsName.rfind("\\\\", 0) == 0) {
-        const size_t server = windowsName.find('\\', 2);
-        const size_t share =
-            server == std::string::npos ? server : windowsName.find('\\', server + 1);
-        drive = windowsName.substr(0, share);
+// Why a drawing cannot be saved under a name, from the platform's error code:
+// the file calls decide, the editor only words it.
+std::string whyNotSaved(const std::string& target, DWORD error) {
+    if (error == ERROR_PATH_NOT_FOUND) {
+        std::string native;
+        return brevant::platform::toNativePath(target, native) ? "the folder does not exist"
+                                                               : "its drive is not mapped";
     }
-    brevant::platform::DriveInfo driveInfo;
-    if (!drive.empty() && brevant::platform::driveInfo(drive, driveInfo) && driveInfo.readOnly) {
-        return true;
+    if (error == ERROR_ACCESS_DENIED) {
+        const DWORD attributes = GetFileAttributesA(target.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            return "it is a folder";
+        }
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+            return "the file is read-only";
+        }
     }
-    return (info.st_mode & S_IWUSR) == 0 || access(native.c_str(), W_OK) != 0;
+    return brevant::platform::errorText(error);
 }
 
 // Sends a drawing message to every loaded module, with the document current.
@@ -119,16 +113,22 @@ AcApDocument* openDocument(const std::string& path) {
         say("Cannot open " + name + ": its drive is not mapped.");
         return nullptr;
     }
-    struct stat info;
-    if (stat(native.c_str(), &info) != 0) {
-        say("Cannot open " + name + ": the file does not exist.");
+    const DWORD attributes = GetFileAttributesA(name.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = GetLastError();
+        say("Cannot open " + name + ": " +
+            (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
+                 ? std::string("the file does not exist")
+                 : brevant::platform::errorText(error)) +
+            ".");
         return nullptr;
     }
-    if (!S_ISREG(info.st_mode)) {
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
         say("Cannot open " + name + ": it is not a file.");
         return nullptr;
     }
-    const bool readOnly = isReadOnly(name, native, info);
+    // A drawing that could not be saved back under its name opens read-only.
+    const bool readOnly = brevant::platform::checkFileReplaceable(name) != ERROR_SUCCESS;
 
     std::string typed = name;
     notify([&typed](AcEditorReactor* pReactor) {
@@ -170,11 +170,6 @@ bool saveDocument(AcApDocument* pDocument, const std::string& path) {
             say(std::string(pDoc->docTitle()) + " has not been saved yet: use SAVEAS <file>.");
             return false;
         }
-        if (pDoc->isReadOnly()) {
-            say(std::string(pDoc->fileName()) +
-                " is read-only: use SAVEAS <file> to save it under another name.");
-            return false;
-        }
         target = pDoc->fileName();
     } else {
         target = fullName(path);
@@ -191,6 +186,12 @@ bool saveDocument(AcApDocument* pDocument, const std::string& path) {
             return false;
         }
     }
+    // A save that cannot start is refused before any reactor hears of it.
+    const DWORD refusal = brevant::platform::checkFileReplaceable(target);
+    if (refusal != ERROR_SUCCESS) {
+        say("Cannot save " + target + ": " + whyNotSaved(target, refusal) + ".");
+        return false;
+    }
 
     DocumentCommandScope command(pDoc);
     AcDbDatabase* pDb = pDoc->database();
@@ -200,11 +201,14 @@ bool saveDocument(AcApDocument* pDocument, const std::string& path) {
     }
     const Acad::ErrorStatus status = pDb->saveAs(target.c_str());
     if (status != Acad::eOk) {
+        const DWORD error = pDb->lastFileError();
         const char* reason = pDb->lastErrorText();
-        const std::string text =
-            reason != nullptr && *reason != 0 ? reason : acadErrorStatusText(status);
+        const std::string text = error != ERROR_SUCCESS ? whyNotSaved(target, error)
+                                 : reason != nullptr && *reason != 0
+                                     ? std::string(reason)
+                                     : std::string(acadErrorStatusText(status));
         notify([pDb](AcEditorReactor* pReactor) { pReactor->abortSave(pDb); });
-        say("Cannot save " + target + ": " + text);
+        say("Cannot save " + target + ": " + text + ".");
         return false;
     }
     pDoc->rename(target);

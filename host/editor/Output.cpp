@@ -4,12 +4,11 @@
 #include "brevant/editor.h"
 #include "brevant/platform.h"
 #include "editor/Output.h"
+#include "win/files.h"
 
-#include <cerrno>
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
-#include <algorithm>
-#include <cstring>
 
 namespace brevant::host {
 
@@ -24,7 +23,7 @@ struct Output {
     bool console = true;
     bool atLineStart = true;
     bool fileChecked = false;
-    FILE* file = nullptr;
+    HANDLE file = nullptr;  // the TRANSCRIPT file, appended to
 };
 
 Output& output() {
@@ -32,8 +31,15 @@ Output& output() {
     return *s_pOutput;
 }
 
-// The TRANSCRIPT file, opened for appending when first needed.
-FILE* transcriptFile() {
+void transcriptProblem(const std::string& path, const std::string& reason) {
+    fprintf(stderr, "brevant-editor: cannot write the transcript %s: %s\n", path.c_str(),
+            reason.c_str());
+    fflush(stderr);
+}
+
+// The TRANSCRIPT file, opened for appending when first needed: every write
+// lands whole at its end, as another editor may append to it too.
+HANDLE transcriptFile() {
     Output& out = output();
     if (out.fileChecked) {
         return out.file;
@@ -45,15 +51,16 @@ FILE* transcriptFile() {
     }
     std::string native;
     if (!brevant::platform::toNativePath(path, native)) {
-        fprintf(stderr, "brevant-editor: cannot write the transcript %s: its drive is not mapped\n",
-                path.c_str());
+        transcriptProblem(path, "its drive is not mapped");
         return nullptr;
     }
-    out.file = fopen(native.c_str(), "a");
-    if (out.file == nullptr) {
-        fprintf(stderr, "brevant-editor: cannot write the transcript %s: %s\n", path.c_str(),
-                strerror(errno));
+    HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        transcriptProblem(path, brevant::platform::errorText(GetLastError()));
+        return nullptr;
     }
+    out.file = file;
     return out.file;
 }
 
@@ -70,9 +77,15 @@ void write(const std::string& text, bool toConsole) {
         fwrite(text.data(), 1, text.size(), stdout);
         fflush(stdout);
     }
-    if (FILE* file = transcriptFile()) {
-        fwrite(text.data(), 1, text.size(), file);
-        fflush(file);
+    if (HANDLE file = transcriptFile()) {
+        DWORD written = 0;
+        if (!WriteFile(file, text.data(), (DWORD)text.size(), &written, nullptr)) {
+            // Said once; the command line goes on without the file.
+            transcriptProblem(brevant::platform::setting("TRANSCRIPT"),
+                              brevant::platform::errorText(GetLastError()));
+            CloseHandle(file);
+            out.file = nullptr;
+        }
     }
     out.transcript += text;
     if (out.transcript.size() > kMaxTranscript) {
@@ -97,6 +110,11 @@ void endLine() {
     }
 }
 
+void say(const std::string& text) {
+    endLine();
+    print(text + "\n");
+}
+
 const std::string& transcript() {
     return output().transcript;
 }
@@ -106,7 +124,7 @@ void clearTranscript() {
     out.transcript.clear();
     out.atLineStart = true;
     if (out.file != nullptr) {
-        fclose(out.file);
+        CloseHandle(out.file);
         out.file = nullptr;
     }
     out.fileChecked = false;

@@ -5,6 +5,7 @@
 #include "adslib.h"
 #include "aced.h"
 #include "brevant/platform.h"
+#include "brevant/text.h"
 #include "dbmain.h"
 #include "acutmem.h"
 #include "editor/Documents.h"
@@ -17,6 +18,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <vector>
 
 namespace brevant::host {
 
@@ -53,15 +55,6 @@ const std::vector<VariableInfo>& table() {
         {"LTSCALE", RTREAL, false},    {"LUPREC", RTSHORT, false},   {"PROJECTNAME", RTSTR, false},
     };
     return *s_pTable;
-}
-
-std::string upper(std::string text) {
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z') {
-            c = (char)(c - 'a' + 'A');
-        }
-    }
-    return text;
 }
 
 // The folder new drawings belong to: the current folder, as a Windows path.
@@ -197,7 +190,7 @@ short convert(const std::string& name, const VariableInfo& info, const resbuf* v
 }  // namespace
 
 bool findVariable(const std::string& name, VariableInfo& info) {
-    const std::string key = upper(name);
+    const std::string key = brevant::text::upper(name);
     for (const VariableInfo& entry : table()) {
         if (entry.name == key) {
             info = entry;
@@ -205,10 +198,6 @@ bool findVariable(const std::string& name, VariableInfo& info) {
         }
     }
     return false;
-}
-
-std::vector<VariableInfo> allVariables() {
-    return table();
 }
 
 void setErrno(short value) {

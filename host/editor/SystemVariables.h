@@ -3,9 +3,6 @@
 #pragma once
 
 #include <string>
-#include <vector>
-
-struct resbuf;
 
 namespace brevant::host {
 
@@ -22,7 +19,6 @@ struct VariableInfo {
 
 // Names are found without regard to letter case.
 bool findVariable(const std::string& name, VariableInfo& info);
-std::vector<VariableInfo> allVariables();
 
 // The editor's last error number.
 void setErrno(short value);

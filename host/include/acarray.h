@@ -27,8 +27,9 @@ public:
     bool contains(const T& value) const { return find(value) >= 0; }
     int find(const T& value) const {
         for (size_t i = 0; i < m_items.size(); ++i) {
-            if (m_items[i] == value)
+            if (m_items[i] == value) {
                 return int(i);
+            }
         }
         return -1;
     }

@@ -49,10 +49,9 @@ public:
 
     // Host side: an iterator over key/id pairs.
     struct Entry;
-    AcDbDictionaryIterator(AcDbDatabase* pDb, Entry* entries, int count);
+    AcDbDictionaryIterator(Entry* entries, int count);
 
 private:
-    AcDbDatabase* m_pDb;
     Entry* m_entries;
     int m_count;
     int m_pos = 0;

@@ -88,11 +88,10 @@ public:
     AcDbEntity* entity();
 
     // Host side: an iterator over the given ids.
-    AcDbObjectIterator(AcDbDatabase* pDb, const AcDbObjectIdArray& ids);
+    explicit AcDbObjectIterator(const AcDbObjectIdArray& ids);
 
 private:
     void skipErased(bool backwards);
-    AcDbDatabase* m_pDb;
     AcDbObjectIdArray m_ids;
     int m_pos = 0;
 };

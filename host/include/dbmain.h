@@ -147,8 +147,11 @@ public:
     Acad::ErrorStatus getAcDbObjectId(AcDbObjectId& retId, bool createIfNotFound,
                                       const AcDbHandle& objHandle, Adesk::UInt32 xRefId = 0);
 
-    // Host side: the reason the last readDwgFile or saveAs failed.
+    // Host side: the reason the last readDwgFile or saveAs failed, and the
+    // Windows error code behind it (ERROR_SUCCESS when the file calls did not
+    // fail: the name was empty, or the file is no drawing).
     const char* lastErrorText() const;
+    unsigned long lastFileError() const;
     // Host side: the drawing's release ("AC1015"), from its $ACADVER.
     const char* dxfVersion() const;
     // Host side: true once anything was changed since the last read or save.

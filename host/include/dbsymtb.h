@@ -48,12 +48,10 @@ public:
     Acad::ErrorStatus seek(AcDbObjectId id);
 
     // Host side: an iterator over the given records.
-    AcDbSymbolTableIterator(AcDbDatabase* pDb, const AcDbObjectIdArray& ids, bool atBeginning,
-                            bool skipDeleted);
+    AcDbSymbolTableIterator(const AcDbObjectIdArray& ids, bool atBeginning, bool skipDeleted);
 
 private:
     void skip(bool forward);
-    AcDbDatabase* m_pDb;
     AcDbObjectIdArray m_ids;
     int m_pos;
     bool m_skipDeleted;

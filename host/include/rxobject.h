@@ -4,8 +4,6 @@
 #include "adesk.h"
 #include "acadstrc.h"
 
-class AcRxClass;
-
 class AcRxObject {
 public:
     virtual ~AcRxObject();

@@ -6,6 +6,7 @@
 #include "aced.h"
 #include "brevant/editor.h"
 #include "brevant/platform.h"
+#include "brevant/text.h"
 #include "editor/Documents.h"
 #include "editor/Editor.h"
 #include "lisp/LispReader.h"
@@ -35,14 +36,7 @@ std::vector<Frame*>& frames() {
     return *s_pFrames;
 }
 
-std::string upper(std::string text) {
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z') {
-            c = (char)(c - 'a' + 'A');
-        }
-    }
-    return text;
-}
+using brevant::text::upper;
 
 // A name the reader would read back as a symbol: not empty, without blanks,
 // parentheses, quotes or semicolons.
@@ -278,7 +272,7 @@ int acedDefun(const char* pszName, short nFuncNum) {
     if (pDoc == nullptr || !lisp::isValidName(pszName)) {
         return RTERROR;
     }
-    lisp::Definition& definition = lisp::tables()[pDoc][lisp::upper(pszName)];
+    lisp::Definition& definition = lisp::tables()[pDoc][brevant::text::upper(pszName)];
     definition.moduleId = callingModuleId();
     definition.index = nFuncNum;
     return RTNORM;
@@ -294,7 +288,7 @@ int acedUndef(const char* pszName, short nFuncNum) {
     if (table == lisp::tables().end()) {
         return RTERROR;
     }
-    auto it = table->second.find(lisp::upper(pszName));
+    auto it = table->second.find(brevant::text::upper(pszName));
     if (it == table->second.end() || it->second.moduleId != callingModuleId() ||
         it->second.index != nFuncNum) {
         return RTERROR;
@@ -416,7 +410,8 @@ LispCall::LispCall(const std::string& arguments, int functionCode)
         // Arguments are values as typed: a symbol stands for nil, a quoted form for its datum.
         Value evaluated;
         if (value.kind == Value::List && value.items.size() == 2 &&
-            value.items[0].kind == Value::Symbol && lisp::upper(value.items[0].text) == "QUOTE") {
+            value.items[0].kind == Value::Symbol &&
+            brevant::text::sameText(value.items[0].text, "QUOTE")) {
             evaluated = value.items[1];
         } else if (value.kind == Value::Symbol) {
             evaluated = Value::nil();

@@ -1,5 +1,7 @@
 #include "lisp/LispReader.h"
 
+#include "brevant/text.h"
+
 #include <cerrno>
 #include <cstdlib>
 
@@ -32,24 +34,6 @@ bool isDelimiter(char c) {
 
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
-}
-
-bool equalsIgnoringCase(const std::string& a, const char* b) {
-    size_t i = 0;
-    for (; i < a.size() && b[i] != 0; ++i) {
-        char x = a[i];
-        char y = b[i];
-        if (x >= 'a' && x <= 'z') {
-            x = (char)(x - 'a' + 'A');
-        }
-        if (y >= 'a' && y <= 'z') {
-            y = (char)(y - 'a' + 'A');
-        }
-        if (x != y) {
-            return false;
-        }
-    }
-    return i == a.size() && b[i] == 0;
 }
 
 // [sign] digits, or [sign] [digits] [. digits] [e [sign] digits] with a digit
@@ -285,10 +269,10 @@ private:
         if (isReal(token)) {
             return Value::makeReal(strtod(token.c_str(), nullptr));
         }
-        if (equalsIgnoringCase(token, "nil")) {
+        if (brevant::text::sameText(token, "nil")) {
             return Value::nil();
         }
-        if (equalsIgnoringCase(token, "T")) {
+        if (brevant::text::sameText(token, "T")) {
             return Value::t();
         }
         return Value::makeSymbol(token);

@@ -1,6 +1,7 @@
 #include "lisp/LispValue.h"
 
 #include "adslib.h"
+#include "brevant/text.h"
 
 #include <cmath>
 #include <cstdio>
@@ -98,15 +99,6 @@ std::string printString(const std::string& text) {
 
 namespace {
 
-std::string upper(std::string text) {
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z') {
-            c = (char)(c - 'a' + 'A');
-        }
-    }
-    return text;
-}
-
 void printInto(const Value& value, std::string& out) {
     char buffer[64];
     switch (value.kind) {
@@ -128,7 +120,7 @@ void printInto(const Value& value, std::string& out) {
             out += printString(value.text);
             break;
         case Value::Symbol:
-            out += upper(value.text);
+            out += brevant::text::upper(value.text);
             break;
         case Value::List:
             if (value.items.empty()) {

@@ -7,6 +7,7 @@
 #include "core/SysRegistry.h"
 #include "editor/Documents.h"
 #include "editor/Editor.h"
+#include "editor/Output.h"
 #include "lisp/Lisp.h"
 
 #include <dlfcn.h>
@@ -57,11 +58,6 @@ std::string programFolder() {
     std::string path(buffer, (size_t)length);
     const size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? "" : path.substr(0, slash);
-}
-
-void say(const std::string& text) {
-    endLine();
-    print(text + "\n");
 }
 
 // The symbol from the module file itself, not from a library it depends on.

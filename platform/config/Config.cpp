@@ -1,29 +1,20 @@
 // Configuration, the clock, the fault seam and the per-thread last error.
 #include "brevant/platform.h"
+#include "brevant/text.h"
+#include "FaultSeam.h"
 #include "win/types.h"
 
 #include <atomic>
-#include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <mutex>
 
 namespace brevant::platform {
 
 namespace {
-
-std::string trimmed(const std::string& text) {
-    size_t first = 0;
-    size_t last = text.size();
-    while (first < last && isspace((unsigned char)text[first])) {
-        ++first;
-    }
-    while (last > first && isspace((unsigned char)text[last - 1])) {
-        --last;
-    }
-    return text.substr(first, last - first);
-}
 
 // The value of NAME in the configuration file, read afresh each time so that a
 // test or a person may change the file while a process runs.
@@ -36,7 +27,7 @@ bool fileSetting(const std::string& name, std::string& value) {
     std::string line;
     bool found = false;
     while (std::getline(in, line)) {
-        const std::string text = trimmed(line);
+        const std::string text(brevant::text::trimmed(line));
         if (text.empty() || text[0] == '#') {
             continue;
         }
@@ -44,8 +35,8 @@ bool fileSetting(const std::string& name, std::string& value) {
         if (eq == std::string::npos) {
             continue;
         }
-        if (trimmed(text.substr(0, eq)) == name) {
-            value = trimmed(text.substr(eq + 1));
+        if (brevant::text::trimmed(text.substr(0, eq)) == name) {
+            value = std::string(brevant::text::trimmed(text.substr(eq + 1)));
             found = true;  // the last line for a name wins
         }
     }
@@ -67,12 +58,9 @@ std::string setting(const std::string& name, const std::string& defaultValue) {
 }
 
 bool settingIsTrue(const std::string& name, bool defaultValue) {
-    std::string value = setting(name, "");
+    const std::string value = brevant::text::lower(setting(name, ""));
     if (value.empty()) {
         return defaultValue;
-    }
-    for (char& ch : value) {
-        ch = (char)tolower((unsigned char)ch);
     }
     return value == "1" || value == "true" || value == "yes" || value == "on";
 }
@@ -86,29 +74,21 @@ std::mutex g_clockMutex;
 bool g_clockInitialised = false;
 time_t g_fixedTime = 0;
 
-// "YYYY-MM-DD HH:MM[:SS]" in local time; 0 when the text is not such a time.
-time_t parseClock(const std::string& text) {
-    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
-    char tail = 0;
-    const int n = sscanf(text.c_str(), "%d-%d-%d %d:%d:%d%c", &year, &month, &day, &hour, &minute,
-                         &second, &tail);
-    if (n != 5 && n != 6) {
+// The CLOCK setting's time; 0 (the system clock) when there is none. A
+// setting that is no time is reported, so that a person sees why the clock
+// runs.
+time_t clockSetting() {
+    const std::string text = setting("CLOCK");
+    time_t fixed = 0;
+    if (!text.empty() && !brevant::text::parseLocalTime(text, fixed)) {
+        fprintf(stderr,
+                "The setting CLOCK=\"%s\" is not a local time YYYY-MM-DD HH:MM[:SS] that exists; "
+                "the clock runs.\n",
+                text.c_str());
+        fflush(stderr);
         return 0;
     }
-    if (month < 1 || month > 12 || day < 1 || day > 31 || hour < 0 || hour > 23 || minute < 0 ||
-        minute > 59 || second < 0 || second > 60) {
-        return 0;
-    }
-    struct tm tmValue = {};
-    tmValue.tm_year = year - 1900;
-    tmValue.tm_mon = month - 1;
-    tmValue.tm_mday = day;
-    tmValue.tm_hour = hour;
-    tmValue.tm_min = minute;
-    tmValue.tm_sec = second;
-    tmValue.tm_isdst = -1;
-    const time_t t = mktime(&tmValue);
-    return t == (time_t)-1 ? 0 : t;
+    return fixed;
 }
 
 }  // namespace
@@ -117,7 +97,7 @@ time_t now() {
     std::lock_guard<std::mutex> lock(g_clockMutex);
     if (!g_clockInitialised) {
         g_clockInitialised = true;
-        g_fixedTime = parseClock(setting("CLOCK"));
+        g_fixedTime = clockSetting();
     }
     return g_fixedTime != 0 ? g_fixedTime : time(nullptr);
 }
@@ -133,12 +113,26 @@ void setClock(time_t fixedTime) {
 
 namespace {
 
-constexpr int kOperations = 5;
+constexpr int kOperations = (int)std::size(kEveryOperation);
 std::mutex g_faultMutex;
 int g_countdown[kOperations] = {};
 unsigned long g_faultError[kOperations] = {};
+thread_local int t_fileSeamExemptions = 0;
+
+bool isFileOperation(Operation operation) {
+    return operation == Operation::FileWrite || operation == Operation::FileCreate ||
+           operation == Operation::Rename;
+}
 
 }  // namespace
+
+detail::FileSeamExemption::FileSeamExemption() {
+    ++t_fileSeamExemptions;
+}
+
+detail::FileSeamExemption::~FileSeamExemption() {
+    --t_fileSeamExemptions;
+}
 
 void failAfter(Operation operation, int n, unsigned long windowsError) {
     std::lock_guard<std::mutex> lock(g_faultMutex);
@@ -148,6 +142,9 @@ void failAfter(Operation operation, int n, unsigned long windowsError) {
 }
 
 bool shouldFail(Operation operation, unsigned long& windowsError) {
+    if (t_fileSeamExemptions > 0 && isFileOperation(operation)) {
+        return false;
+    }
     std::lock_guard<std::mutex> lock(g_faultMutex);
     const int i = (int)operation;
     if (g_countdown[i] == 0) {

@@ -1,6 +1,7 @@
 // The Win32 file and folder calls on Linux: handles with Windows sharing among
 // this process's handles, Windows-style read-only files and folders, read-only
 // drives, and the fault seam before every write, creation and rename.
+#include "FileHandles.h"
 #include "../paths/PathMap.h"
 
 #include "brevant/platform.h"
@@ -85,18 +86,6 @@ bool sharingAllows(dev_t device, ino_t inode, DWORD access, DWORD share) {
     return true;
 }
 
-// Deleting or renaming needs every open handle to share deletion.
-bool openWithoutShareDelete(const struct stat& st) {
-    std::lock_guard<std::mutex> lock(g_handleMutex);
-    for (const FileObject* other : g_files) {
-        if (other->device == st.st_dev && other->inode == st.st_ino &&
-            !(other->share & FILE_SHARE_DELETE)) {
-            return true;
-        }
-    }
-    return false;
-}
-
 HANDLE fail(DWORD error) {
     SetLastError(error);
     return INVALID_HANDLE_VALUE;
@@ -171,6 +160,21 @@ bool wildcardMatch(const char* pattern, const char* name) {
 }
 
 }  // namespace
+
+namespace brevant::platform::detail {
+
+bool openWithoutShareDelete(const struct stat& st) {
+    std::lock_guard<std::mutex> lock(g_handleMutex);
+    for (const FileObject* other : g_files) {
+        if (other->device == st.st_dev && other->inode == st.st_ino &&
+            !(other->share & FILE_SHARE_DELETE)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace brevant::platform::detail
 
 // Access, sharing, creation and the folder flag as on Windows. A folder opens
 // only with FILE_FLAG_BACKUP_SEMANTICS (otherwise ERROR_ACCESS_DENIED); a
@@ -523,7 +527,8 @@ extern "C" BOOL WINAPI DeleteFileA(LPCSTR lpFileName) {
 // Renames a file or folder. An existing target without
 // MOVEFILE_REPLACE_EXISTING gives ERROR_ALREADY_EXISTS; a read-only target, a
 // folder as target, or a read-only drive ERROR_ACCESS_DENIED; another drive
-// ERROR_NOT_SAME_DEVICE.
+// ERROR_NOT_SAME_DEVICE. MOVEFILE_WRITE_THROUGH returns once the move is on
+// the disk.
 extern "C" BOOL WINAPI MoveFileExA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, DWORD dwFlags) {
     ResolvedPath from;
     ResolvedPath to;
@@ -569,6 +574,13 @@ extern "C" BOOL WINAPI MoveFileExA(LPCSTR lpExistingFileName, LPCSTR lpNewFileNa
     }
     if (rename(from.native.c_str(), to.native.c_str()) != 0) {
         return failed(errorFromErrno(errno));
+    }
+    if (dwFlags & MOVEFILE_WRITE_THROUGH) {
+        const int folder = open(parentOf(to.native).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (folder >= 0) {
+            fsync(folder);
+            close(folder);
+        }
     }
     return TRUE;
 }

@@ -2,6 +2,7 @@
 #include "win/identity.h"
 
 #include "brevant/platform.h"
+#include "brevant/text.h"
 
 #include <cstring>
 #include <pwd.h>
@@ -12,10 +13,7 @@ using namespace brevant::platform;
 namespace {
 
 bool networkOff() {
-    std::string value = setting("NETWORK");
-    for (char& ch : value) {
-        ch = (char)tolower((unsigned char)ch);
-    }
+    const std::string value = brevant::text::lower(setting("NETWORK"));
     return value == "off" || value == "0" || value == "false" || value == "no";
 }
 

@@ -15,6 +15,7 @@
 #include "win/messages.h"
 
 #include "brevant/platform.h"
+#include "brevant/text.h"
 #include "../system/Folders.h"
 
 #include <algorithm>
@@ -46,16 +47,6 @@ constexpr size_t kMaxTableBytes = 8 * 1024 * 1024;
 constexpr size_t kMaxListeners = 1024;  // sockets one broadcast looks at
 constexpr size_t kMaxDatagram = 512;
 const char kDatagramTag[] = "BREVANT-MESSAGE";
-
-std::string lowerCase(const std::string& text) {
-    std::string out = text;
-    for (char& ch : out) {
-        if (ch >= 'A' && ch <= 'Z') {
-            ch = (char)(ch - 'A' + 'a');
-        }
-    }
-    return out;
-}
 
 // The numbers known in one runtime folder.
 struct Table {
@@ -114,7 +105,7 @@ void parseTable(const std::string& text, Table& table) {
         if (name.empty() || name.size() > kMaxNameLength) {
             continue;
         }
-        const std::string key = lowerCase(name);
+        const std::string key = brevant::text::lower(name);
         if (table.byName.count(key) != 0 || table.byNumber.count(number) != 0) {
             continue;
         }
@@ -219,7 +210,7 @@ unsigned registerShared(const std::string& folder, const std::string& name, Tabl
     if (!readTable(path, current)) {
         error = strerror(errno);
     } else {
-        auto it = current.byName.find(lowerCase(name));
+        auto it = current.byName.find(brevant::text::lower(name));
         if (it != current.byName.end()) {
             number = it->second;
         } else {
@@ -227,7 +218,7 @@ unsigned registerShared(const std::string& folder, const std::string& name, Tabl
             if (number > kLastMessage) {
                 number = 0;  // every number is taken
             } else {
-                current.byName[lowerCase(name)] = number;
+                current.byName[brevant::text::lower(name)] = number;
                 current.byNumber[number] = name;
                 if (!writeTable(path, current, error)) {
                     number = 0;
@@ -460,7 +451,7 @@ UINT WINAPI RegisterWindowMessageA(LPCSTR lpString) {
         return 0;
     }
     const std::string name = lpString;
-    const std::string key = lowerCase(name);
+    const std::string key = brevant::text::lower(name);
     const std::string folder = runtimeFolder();
     std::lock_guard<std::mutex> lock(g_tableMutex);
     Table& table = g_tables[folder];

@@ -464,11 +464,6 @@ bool ownerCannotWrite(const std::string& native) {
     return stat(native.c_str(), &st) == 0 && (st.st_mode & S_IWUSR) == 0;
 }
 
-bool ownerCannotRead(const std::string& native) {
-    struct stat st;
-    return stat(native.c_str(), &st) == 0 && (st.st_mode & S_IRUSR) == 0;
-}
-
 bool listFolder(const std::string& native, std::vector<std::string>& names) {
     DIR* dir = opendir(native.c_str());
     if (dir == nullptr) {

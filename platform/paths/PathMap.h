@@ -31,7 +31,6 @@ DWORD errorFromErrno(int error);
 DWORD missingError(const std::string& native);
 // Read-only, Windows style: the owner-write bit of a file or folder is clear.
 bool ownerCannotWrite(const std::string& native);
-bool ownerCannotRead(const std::string& native);
 std::string parentOf(const std::string& native);
 std::string lastComponent(const std::string& native);
 // True when the Linux path lies on a drive that the map marks read-only.

@@ -2,6 +2,7 @@
 #include "win/registry.h"
 
 #include "brevant/platform.h"
+#include "brevant/text.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -25,20 +26,10 @@ struct Section {
     std::vector<std::pair<std::string, std::string>> entries;  // key, value
 };
 
-bool sameName(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && strncasecmp(a.c_str(), b.c_str(), a.size()) == 0;
-}
+using brevant::text::sameText;
 
 std::string trim(const std::string& text) {
-    size_t first = 0;
-    size_t last = text.size();
-    while (first < last && (text[first] == ' ' || text[first] == '\t')) {
-        ++first;
-    }
-    while (last > first && (text[last - 1] == ' ' || text[last - 1] == '\t')) {
-        --last;
-    }
-    return text.substr(first, last - first);
+    return std::string(brevant::text::trimmed(text, " \t"));
 }
 
 // A value's surrounding quotes, single or double, are dropped when they match.
@@ -189,7 +180,7 @@ extern "C" DWORD WINAPI GetPrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyN
         for (const Section& section : sections) {
             bool seen = false;
             for (const std::string& name : names) {
-                seen = seen || sameName(name, section.name);
+                seen = seen || sameText(name, section.name);
             }
             if (!seen) {
                 names.push_back(section.name);
@@ -199,7 +190,7 @@ extern "C" DWORD WINAPI GetPrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyN
     }
     const Section* section = nullptr;
     for (const Section& candidate : sections) {
-        if (sameName(candidate.name, lpAppName)) {
+        if (sameText(candidate.name, lpAppName)) {
             section = &candidate;
             break;
         }
@@ -215,7 +206,7 @@ extern "C" DWORD WINAPI GetPrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyN
     }
     if (section != nullptr) {
         for (const auto& entry : section->entries) {
-            if (sameName(entry.first, lpKeyName)) {
+            if (sameText(entry.first, lpKeyName)) {
                 return copyString(entry.second, lpReturnedString, nSize);
             }
         }

@@ -11,10 +11,12 @@
 
 #include "brevant/platform.h"
 #include "RegistryText.h"
+#include "../config/FaultSeam.h"
+#include "../paths/PathMap.h"
 #include "../system/Folders.h"
+#include "brevant/files.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -81,7 +83,6 @@ struct OpenKey {
 std::mutex g_mutex;
 std::map<std::string, HiveFile> g_hives;  // by file path
 std::set<OpenKey*> g_handles;
-std::atomic<unsigned> g_tempCounter{0};
 
 // A change that needs no write, told apart from every Windows error code.
 constexpr LONG kUnchanged = -1;
@@ -260,55 +261,23 @@ LONG cannotWrite(const std::string& path, unsigned long error, const std::string
     return (LONG)error;
 }
 
-// Writes `text` to a temporary file beside `path` and renames it over `path`.
-LONG replaceFile(const std::string& path, const std::string& text, mode_t mode,
-                 FileIdentity& written) {
-    const std::string temp = path + ".tmp." + std::to_string(getpid()) + "." +
-                             std::to_string(g_tempCounter.fetch_add(1));
-    const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        const int error = errno;
-        return cannotWrite(path, folders::windowsError(error), strerror(error));
-    }
-    int error = 0;
-    for (size_t done = 0; done < text.size() && error == 0;) {
-        const ssize_t put = write(fd, text.data() + done, text.size() - done);
-        if (put < 0) {
-            if (errno != EINTR) {
-                error = errno;
-            }
-            continue;
-        }
-        done += (size_t)put;
+// Replaces the hive file with `text`. A registry write counts as a
+// RegistryWrite for the fault seam (checked by the caller), not as the file
+// operations it is made of.
+LONG replaceFile(const std::string& path, const std::string& text, FileIdentity& written) {
+    DWORD error = ERROR_SUCCESS;
+    {
+        detail::FileSeamExemption exemption;
+        error = writeFileAtomically(path, text.data(), text.size());
     }
     struct stat st;
-    if (error == 0 && fchmod(fd, mode) != 0) {
-        error = errno;
+    if (error == ERROR_SUCCESS && stat(path.c_str(), &st) != 0) {
+        error = detail::errorFromErrno(errno);
     }
-    if (error == 0 && fsync(fd) != 0) {
-        error = errno;
-    }
-    if (error == 0 && fstat(fd, &st) != 0) {
-        error = errno;
-    }
-    if (close(fd) != 0 && error == 0) {
-        error = errno;
-    }
-    if (error == 0 && rename(temp.c_str(), path.c_str()) != 0) {
-        error = errno;
-    }
-    if (error != 0) {
-        unlink(temp.c_str());
-        return cannotWrite(path, folders::windowsError(error), strerror(error));
+    if (error != ERROR_SUCCESS) {
+        return cannotWrite(path, error, errorText(error));
     }
     written = FileIdentity::of(st);
-    // The rename itself reaches the disk with the folder.
-    const std::string folder = path.substr(0, path.rfind('/'));
-    const int dir = open(folder.empty() ? "/" : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        fsync(dir);
-        close(dir);
-    }
     return ERROR_SUCCESS;
 }
 
@@ -325,7 +294,7 @@ LONG modify(Root root, const std::function<LONG(Hive&)>& change) {
     const int lockFd = open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (lockFd < 0) {
         const int error = errno;
-        return cannotWrite(path, folders::windowsError(error),
+        return cannotWrite(path, detail::errorFromErrno(error),
                            std::string("its lock file cannot be made: ") + strerror(error));
     }
     while (flock(lockFd, LOCK_EX) != 0 && errno == EINTR) {
@@ -339,14 +308,12 @@ LONG modify(Root root, const std::function<LONG(Hive&)>& change) {
         const std::string text = formatHive(next, rootName(root));
         unsigned long fault = 0;
         std::string copyPath;
-        struct stat st;
-        const mode_t mode = stat(path.c_str(), &st) == 0 ? (st.st_mode & 0777) : 0644;
         if (text.size() > kMaxFileBytes) {
             result =
                 cannotWrite(path, ERROR_CANTWRITE,
                             "it would grow beyond " + std::to_string(kMaxFileBytes) + " bytes");
         } else if (shouldFail(Operation::RegistryWrite, fault)) {
-            result = cannotWrite(path, fault, folders::describeError(fault));
+            result = cannotWrite(path, fault, errorText(fault));
         } else if (file.damaged && file.identity.exists && !keepCopy(path, copyPath)) {
             result = cannotWrite(path, ERROR_CANTWRITE,
                                  "it could not be read whole and no copy of it can be kept");
@@ -357,7 +324,7 @@ LONG modify(Root root, const std::function<LONG(Hive&)>& change) {
                                 copyPath + "\".");
             }
             FileIdentity written;
-            result = replaceFile(path, text, mode, written);
+            result = replaceFile(path, text, written);
             if (result == ERROR_SUCCESS) {
                 file.hive = std::move(next);
                 file.identity = written;

@@ -1,6 +1,9 @@
 // The registry export text format, read leniently and written exactly.
 #include "RegistryText.h"
 
+#include "brevant/text.h"
+
+#include <algorithm>
 #include <cstdio>
 
 namespace brevant::platform::registry {
@@ -14,16 +17,9 @@ bool isBlank(char ch) {
     return ch == ' ' || ch == '\t';
 }
 
+// Blanks around a line or a list item: spaces and tabs.
 std::string trimBlanks(const std::string& text) {
-    size_t first = 0;
-    size_t last = text.size();
-    while (first < last && isBlank(text[first])) {
-        ++first;
-    }
-    while (last > first && isBlank(text[last - 1])) {
-        --last;
-    }
-    return text.substr(first, last - first);
+    return std::string(brevant::text::trimmed(text, " \t"));
 }
 
 int hexDigit(char ch) {
@@ -39,20 +35,6 @@ int hexDigit(char ch) {
     return -1;
 }
 
-bool startsWithNoCase(const std::string& text, size_t pos, const char* prefix) {
-    for (size_t i = 0; prefix[i] != 0; ++i) {
-        if (pos + i >= text.size()) {
-            return false;
-        }
-        const char a = text[pos + i];
-        const char lower = (a >= 'A' && a <= 'Z') ? (char)(a - 'A' + 'a') : a;
-        if (lower != prefix[i]) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // The text of a file that starts with a byte order mark for UTF-16 (as the
 // registry editor of Windows saves it) becomes single-byte text; characters
 // beyond one byte become "?". A UTF-8 mark is dropped.
@@ -65,23 +47,10 @@ std::string decodeText(const std::string& bytes, int& replacedOnLine) {
     if (bytes.size() < 2 || (unsigned char)bytes[0] != 0xFF || (unsigned char)bytes[1] != 0xFE) {
         return bytes;
     }
-    std::string text;
-    text.reserve(bytes.size() / 2);
-    int line = 1;
-    for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
-        const unsigned unit =
-            (unsigned char)bytes[i] | ((unsigned)(unsigned char)bytes[i + 1] << 8);
-        if (unit == '\n') {
-            ++line;
-        }
-        if (unit > 0xFF) {
-            if (replacedOnLine == 0) {
-                replacedOnLine = line;
-            }
-            text += '?';
-        } else {
-            text += (char)unit;
-        }
+    size_t replaced = std::string::npos;
+    std::string text = brevant::text::ansiFromUtf16le(std::string_view(bytes).substr(2), &replaced);
+    if (replaced != std::string::npos) {
+        replacedOnLine = 1 + (int)std::count(text.begin(), text.begin() + replaced, '\n');
     }
     return text;
 }
@@ -131,9 +100,9 @@ std::string quote(const std::string& text) {
     return out;
 }
 
-// "xx,xx,..." into bytes; a trailing comma is allowed. False with a problem
-// text when a byte is not one or two hexadecimal digits.
-bool readHexList(const std::string& list, std::string& out, std::string& problem) {
+// "xx,xx,..." into at most maxBytes bytes; a trailing comma is allowed. False
+// with a problem text when a byte is not one or two hexadecimal digits.
+bool readHexList(const std::string& list, size_t maxBytes, std::string& out, std::string& problem) {
     out.clear();
     size_t pos = 0;
     const std::string text = trimBlanks(list);
@@ -158,7 +127,7 @@ bool readHexList(const std::string& list, std::string& out, std::string& problem
         if (token.size() == 2) {
             value = value * 16 + hexDigit(token[1]);
         }
-        if (out.size() >= kMaxValueBytes) {
+        if (out.size() >= maxBytes) {
             problem = "a value larger than " + std::to_string(kMaxValueBytes) + " bytes";
             return false;
         }
@@ -181,9 +150,17 @@ std::string withoutContinuation(const std::string& line) {
     return text;
 }
 
-// The longest a hex list may be in text: three characters a byte, blanks and
-// line breaks aside. Longer lists are refused before they are decoded.
-constexpr size_t kMaxHexListText = kMaxValueBytes * 4 + 4096;
+// Expandable texts (REG_EXPAND_SZ) and text lists (REG_MULTI_SZ): the types
+// whose hex lists hold UTF-16 text in a "Windows Registry Editor Version 5.00"
+// file, while the A calls give and take them as single bytes.
+bool isUtf16Text(uint32_t type) {
+    return type == 2 || type == 7;
+}
+
+// The longest a hex list may be in text: three characters a byte (two bytes a
+// character of a UTF-16 text), blanks and line breaks aside. Longer lists are
+// refused before they are decoded.
+constexpr size_t kMaxHexListText = 2 * kMaxValueBytes * 4 + 4096;
 
 }  // namespace
 
@@ -202,17 +179,11 @@ bool PathLess::operator()(const std::string& a, const std::string& b) const {
 }
 
 std::string lowerCase(const std::string& text) {
-    std::string out = text;
-    for (char& ch : out) {
-        if (ch >= 'A' && ch <= 'Z') {
-            ch = (char)(ch - 'A' + 'a');
-        }
-    }
-    return out;
+    return brevant::text::lower(text);
 }
 
 bool sameName(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && lowerCase(a) == lowerCase(b);
+    return brevant::text::sameText(a, b);
 }
 
 std::string normalisePath(const std::string& path) {
@@ -435,6 +406,9 @@ Hive parseHive(const std::string& bytes, const std::string& rootName, ParseRepor
     }
 
     bool headerSeen = false;
+    // Texts in hex lists are UTF-16 in the format of the registry editor of
+    // Windows 2000 on, single bytes in the REGEDIT4 format.
+    bool unicodeFile = true;
     bool inKey = false;     // value lines belong to currentKey
     bool skipping = false;  // in a section that was refused or deleted
     std::string currentKey;
@@ -448,6 +422,7 @@ Hive parseHive(const std::string& bytes, const std::string& rootName, ParseRepor
         if (!headerSeen) {
             headerSeen = true;
             if (line == kHeader || line == kOldHeader) {
+                unicodeFile = line == kHeader;
                 continue;
             }
             report.add(lineNumber, "the first line is not \"" + std::string(kHeader) + "\"");
@@ -532,7 +507,9 @@ Hive parseHive(const std::string& bytes, const std::string& rootName, ParseRepor
 
         // Gather a hex list with its continuation lines first, so that a bad
         // value never leaves its tail to be read as lines of their own.
-        const bool isHex = startsWithNoCase(line, at, "hex:") || startsWithNoCase(line, at, "hex(");
+        const bool isHex =
+            brevant::text::startsWithNoCase(std::string_view(line).substr(at), "hex:") ||
+            brevant::text::startsWithNoCase(std::string_view(line).substr(at), "hex(");
         std::string hexText;
         bool cutOff = false;
         bool overlong = false;
@@ -589,7 +566,7 @@ Hive parseHive(const std::string& bytes, const std::string& rootName, ParseRepor
             }
             uint32_t type = 3;  // REG_BINARY
             size_t listStart = 4;
-            if (startsWithNoCase(hexText, 0, "hex(")) {
+            if (brevant::text::startsWithNoCase(hexText, "hex(")) {
                 const size_t close = hexText.find(')');
                 const std::string digits =
                     close == std::string::npos ? "" : hexText.substr(4, close - 4);
@@ -608,9 +585,20 @@ Hive parseHive(const std::string& bytes, const std::string& rootName, ParseRepor
             }
             std::string data;
             std::string problem;
-            if (!readHexList(hexText.substr(listStart), data, problem)) {
+            const bool utf16 = isUtf16Text(type) && unicodeFile;
+            if (!readHexList(hexText.substr(listStart), utf16 ? 2 * kMaxValueBytes : kMaxValueBytes,
+                             data, problem)) {
                 report.add(lineNumber, problem);
                 continue;
+            }
+            if (utf16) {
+                if (data.size() % 2 != 0) {
+                    report.add(lineNumber, "a hex(" + std::to_string(type) +
+                                               ") text of an odd number of bytes, which is no "
+                                               "UTF-16 text");
+                    continue;
+                }
+                data = brevant::text::ansiFromUtf16le(data);
             }
             if (oddEscape) {
                 report.add(lineNumber,
@@ -651,7 +639,7 @@ Hive parseHive(const std::string& bytes, const std::string& rootName, ParseRepor
             Hive::setValue(*key, name, 1 /* REG_SZ */, std::move(data));
             continue;
         }
-        if (startsWithNoCase(rest, 0, "dword:")) {
+        if (brevant::text::startsWithNoCase(rest, "dword:")) {
             const std::string digits = trimBlanks(rest.substr(6));
             bool good = !digits.empty() && digits.size() <= 8;
             uint32_t number = 0;
@@ -738,6 +726,10 @@ std::string formatHive(const Hive& hive, const std::string& rootName) {
                 out += name + text;
             } else if (value.type == 3) {
                 appendHexList(out, name + "=hex:", value.data);
+            } else if (isUtf16Text(value.type)) {
+                char type[32];
+                snprintf(type, sizeof type, "=hex(%x):", value.type);
+                appendHexList(out, name + type, brevant::text::utf16leFromAnsi(value.data));
             } else {
                 char type[32];
                 snprintf(type, sizeof type, "=hex(%x):", value.type);

@@ -1,6 +1,8 @@
 // One registry hive in memory, and its text form: the registry export format
 // ("Windows Registry Editor Version 5.00", [key] sections, "name"="text",
-// dword:, hex:, hex(N):). This part knows nothing of files or locking, so that
+// dword:, hex:, hex(N):). The hive keeps values as the A calls give them; in
+// the text, hex(2) and hex(7) texts are UTF-16 (single bytes in a "REGEDIT4"
+// file). This part knows nothing of files or locking, so that
 // the parser can be exercised on its own.
 #pragma once
 

@@ -78,43 +78,57 @@ bool makeFolders(const std::string& nativePath, std::string& error) {
     return true;
 }
 
-unsigned long windowsError(int error) {
-    switch (error) {
-        case ENOSPC:
-        case EDQUOT:
-            return ERROR_DISK_FULL;
-        case EACCES:
-        case EPERM:
-            return ERROR_ACCESS_DENIED;
-        case EROFS:
-            return ERROR_WRITE_PROTECT;
-        case ENOENT:
-        case ENOTDIR:
-            return ERROR_PATH_NOT_FOUND;
-        default:
-            return ERROR_CANTWRITE;
-    }
-}
-
-std::string describeError(unsigned long windowsError) {
-    switch (windowsError) {
-        case ERROR_DISK_FULL:
-        case ERROR_HANDLE_DISK_FULL:
-            return "there is not enough space on the disk";
-        case ERROR_ACCESS_DENIED:
-            return "access is denied";
-        case ERROR_WRITE_PROTECT:
-            return "the disk is write-protected";
-        case ERROR_PATH_NOT_FOUND:
-            return "the folder cannot be found";
-        default:
-            return "error " + std::to_string(windowsError);
-    }
-}
-
 void report(const std::string& message) {
     fprintf(stderr, "%s\n", message.c_str());
     fflush(stderr);
 }
 
 }  // namespace brevant::platform::folders
+
+namespace brevant::platform {
+
+std::string errorText(unsigned long windowsError) {
+    switch (windowsError) {
+        case ERROR_SUCCESS:
+            return "the operation completed successfully";
+        case ERROR_FILE_NOT_FOUND:
+            return "the file cannot be found";
+        case ERROR_PATH_NOT_FOUND:
+            return "the folder cannot be found";
+        case ERROR_ACCESS_DENIED:
+            return "access is denied";
+        case ERROR_NOT_ENOUGH_MEMORY:
+        case ERROR_OUTOFMEMORY:
+            return "there is not enough memory";
+        case ERROR_WRITE_PROTECT:
+            return "the disk is write-protected";
+        case ERROR_WRITE_FAULT:
+        case ERROR_CANTWRITE:
+            return "the disk cannot be written to";
+        case ERROR_READ_FAULT:
+            return "the disk cannot be read from";
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+            return "the file is in use by another process";
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL:
+            return "there is not enough space on the disk";
+        case ERROR_BAD_NETPATH:
+            return "the network path cannot be found";
+        case ERROR_FILE_EXISTS:
+        case ERROR_ALREADY_EXISTS:
+            return "the file exists";
+        case ERROR_INVALID_NAME:
+            return "the file name is not valid";
+        case ERROR_FILENAME_EXCED_RANGE:
+            return "the file name is too long";
+        case ERROR_FILE_TOO_LARGE:
+            return "the file is too large";
+        case ERROR_NOT_SAME_DEVICE:
+            return "the file cannot be moved to another drive";
+        default:
+            return "error " + std::to_string(windowsError);
+    }
+}
+
+}  // namespace brevant::platform

@@ -19,11 +19,6 @@ std::string nativeFolder(const std::string& setting);
 // failure (the folder and the system's reason) when it cannot be made.
 bool makeFolders(const std::string& nativePath, std::string& error);
 
-// A Windows error code for a failed file-system call's errno.
-unsigned long windowsError(int error);
-// A short reason for a Windows error code, for messages.
-std::string describeError(unsigned long windowsError);
-
 // Prints one line on the error output (flushed), where a person sees it.
 void report(const std::string& message);
 

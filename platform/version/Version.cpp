@@ -5,6 +5,9 @@
 
 #include "win/version.h"
 
+#include "brevant/text.h"
+
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <elf.h>
@@ -309,18 +312,13 @@ extern "C" BOOL WINAPI VerQueryValueA(LPCVOID pBlock, LPCSTR lpSubBlock, LPVOID*
         return FALSE;
     }
     auto* copy = const_cast<uint8_t*>(data) + area + sizeof kAnsiMark + block.valueStart;
-    UINT n = 0;
-    for (; n < block.valueLength; ++n) {
-        const uint16_t unit = word(data + block.valueStart + 2 * n);
-        if (unit == 0) {
-            break;
-        }
-        copy[n] = unit < 0x100 ? (uint8_t)unit : (uint8_t)'?';
-    }
-    copy[n] = 0;
+    std::string text = brevant::text::ansiFromUtf16le(std::string_view(
+        reinterpret_cast<const char*>(data + block.valueStart), 2 * size_t(block.valueLength)));
+    text.resize(std::min(text.find('\0'), text.size()));
+    memcpy(copy, text.c_str(), text.size() + 1);
     *lplpBuffer = copy;
     if (puLen != nullptr) {
-        *puLen = n + 1;
+        *puLen = UINT(text.size() + 1);
     }
     return TRUE;
 }

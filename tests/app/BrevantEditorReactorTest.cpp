@@ -15,6 +15,7 @@
 #include "DocumentData.h"
 #include "Messages.h"
 #include "Registry.h"
+#include "PlatformSeams.h"
 #include "TempDir.h"
 #include "acdocman.h"
 #include "aced.h"
@@ -96,10 +97,7 @@ protected:
         brevant::host::restartSession();
         brevant::platform::captureMessageBoxes(nullptr);
         brevant::platform::setClock(0);
-        for (auto op :
-             {brevant::platform::Operation::FileWrite, brevant::platform::Operation::FileCreate}) {
-            brevant::platform::failAfter(op, 0);
-        }
+        brevant::test::disarmFaults();
         brevant::platform::clearDriveMap();
     }
 
@@ -120,14 +118,9 @@ protected:
         m_iBroadcasts = 0;
     }
     static void clockAt(int iHour, int iMinute, int iDay = 3) {
-        struct tm local = {};
-        local.tm_year = 2026 - 1900;
-        local.tm_mon = 11;
-        local.tm_mday = iDay;
-        local.tm_hour = iHour;
-        local.tm_min = iMinute;
-        local.tm_isdst = -1;
-        brevant::platform::setClock(mktime(&local));
+        char szTime[32];
+        snprintf(szTime, sizeof szTime, "2026-12-%02d %02d:%02d", iDay, iHour, iMinute);
+        brevant::test::fixClock(szTime);
     }
     static std::string transcript() {
         const std::string sText = brevant::host::transcript();
@@ -324,6 +317,23 @@ TEST_F(EditorReactor, ReadOnlyDrawingsGetNoLockAndNoMessage) {
     EXPECT_TRUE(std::filesystem::is_empty(m_dir.file("R/docinfo")));
     EXPECT_EQ(transcript(), "");
     EXPECT_TRUE(m_vectorBoxes.empty());
+}
+
+// A save that cannot start is refused before the module hears of it: its
+// begin-save work does not make the missing folder, nor move the lock.
+TEST_F(EditorReactor, ASaveThatCannotStartIsNotTracked) {
+    makeDrawing(kPlan01);
+    startModule();
+    clockAt(9, 0);
+    ASSERT_TRUE(runCommand(std::string("OPEN ") + kPlan01));
+    m_watcher.m_vectorSeen.clear();
+    EXPECT_FALSE(runCommand("SAVEAS C:\\Jobs\\Nowhere\\plan02.dwg"));
+    EXPECT_EQ(transcript(),
+              "Cannot save C:\\Jobs\\Nowhere\\plan02.dwg: the folder does not exist.\n");
+    EXPECT_TRUE(m_watcher.m_vectorSeen.empty());
+    EXPECT_FALSE(std::filesystem::exists(m_dir.file("C/Jobs/Nowhere")));
+    EXPECT_EQ(onDisk("docinfo/plan01-dwg.lok"), lockText("09:00"));
+    EXPECT_EQ(m_iBroadcasts, 1);  // the open's only
 }
 
 // A full disk: a lock that cannot be written is reported, so is an EDIT

@@ -16,6 +16,7 @@
 
 #include "CommandLine.h"
 #include "DocumentData.h"
+#include "PlatformSeams.h"
 #include "TempDir.h"
 
 namespace brevant::test {
@@ -32,7 +33,7 @@ protected:
         std::filesystem::create_directories(m_dir.file("P"));
         brevant::platform::clearDriveMap();
         brevant::platform::mapDrive("P", m_dir.file("P"));
-        disarm();
+        disarmFaults();
         brevant::platform::captureMessageBoxes(&m_vectorBoxes);
         initialiseLibrary(0);
         Pellam::registerRefreshMessage();
@@ -47,28 +48,17 @@ protected:
         brevant::platform::removeMessageListener(m_iListener);
         Pellam::unregisterRefreshMessage();
         brevant::platform::captureMessageBoxes(nullptr);
-        disarm();
+        disarmFaults();
         brevant::platform::setClock(0);
         brevant::platform::clearDriveMap();
         EXPECT_EQ(chdir(m_sSavedDirectory.c_str()), 0);
     }
-    static void disarm() {
-        using brevant::platform::Operation;
-        for (Operation op : {Operation::FileWrite, Operation::FileCreate, Operation::Rename,
-                             Operation::CreateFolder, Operation::RegistryWrite}) {
-            brevant::platform::failAfter(op, 0);
-        }
-    }
     // Fixes the clock at a local time.
     static void clockAt(int iYear, int iMonth, int iDay, int iHour, int iMinute) {
-        struct tm local = {};
-        local.tm_year = iYear - 1900;
-        local.tm_mon = iMonth - 1;
-        local.tm_mday = iDay;
-        local.tm_hour = iHour;
-        local.tm_min = iMinute;
-        local.tm_isdst = -1;
-        brevant::platform::setClock(mktime(&local));
+        char szTime[32];
+        snprintf(szTime, sizeof szTime, "%04d-%02d-%02d %02d:%02d", iYear, iMonth, iDay, iHour,
+                 iMinute);
+        fixClock(szTime);
     }
     // The Linux path of a file under P:.
     std::string native(const std::string& sRelative) const { return m_dir.file("P/" + sRelative); }

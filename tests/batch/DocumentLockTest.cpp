@@ -79,7 +79,7 @@ TEST_F(DocumentLock, EveryFailurePointLeavesNoHalfWrittenLock) {
                 bThrown = true;
                 pError->Delete();
             }
-            disarm();
+            disarmFaults();
             const std::string sOnDisk = readFile(native("docinfo/plan-dwg.lok"));
             if (!bThrown) {
                 EXPECT_EQ(sOnDisk, kLockText);  // the countdown went past every call

@@ -92,7 +92,7 @@ TEST_F(DrawingHistory, AFailedWriteThrowsAndLosesNothing) {
         EXPECT_TRUE(bThrown);
         EXPECT_EQ(readFile(native("job/docinfo/plan-dwg.his")), sBefore);
         EXPECT_EQ(m_iBroadcasts, 0);
-        disarm();
+        disarmFaults();
     }
 }
 

@@ -2,6 +2,7 @@
 // transcript, a temporary folder, and a fresh session afterwards.
 #pragma once
 
+#include "PlatformSeams.h"
 #include "TempDir.h"
 #include "brevant/editor.h"
 #include "brevant/platform.h"
@@ -27,6 +28,7 @@ protected:
     void TearDown() override {
         brevant::host::restartSession();
         brevant::host::clearTranscript();
+        disarmFaults();
     }
 
     // What was printed since the last call.

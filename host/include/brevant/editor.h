@@ -51,10 +51,24 @@ void setConsoleOutput(bool on);
 bool writeInstallationDefaults(std::string& error);
 
 // Runs one command line as a person types it, without prompt or echo: a
-// command (OPEN, NEW, SAVE, SAVEAS, CLOSE, QUIT, ARX, SETVAR, GETVAR, TYPE,
-// CLOCK, HELP) or a LISP expression. False when the command failed; the
-// reason has been printed.
+// command of editorCommands() or a LISP expression. False when the command
+// failed; the reason has been printed.
 bool runCommand(const std::string& line);
+
+// A command of the command line as HELP lists it: its name, the other names
+// it answers to, how it is typed, and one line of what it does.
+struct EditorCommand {
+    std::string name;                  // "QUIT"
+    std::vector<std::string> aliases;  // {"EXIT"}
+    std::string usage;                 // "QUIT"
+    std::string help;                  // "close every drawing, unload every module and end"
+};
+// Every command, in the order HELP lists them: the table the command line
+// dispatches by.
+std::vector<EditorCommand> editorCommands();
+// The name of the command a typed word calls (a name or an alias, any letter
+// case, "_" or "." before it allowed); empty when it calls none.
+std::string commandName(const std::string& word);
 
 // Script mode: runs the lines of a script file, each echoed after the prompt
 // as "Command: <line>", skipping blank lines and comment lines (";" or "#"

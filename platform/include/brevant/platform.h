@@ -126,10 +126,20 @@ private:
 time_t now();
 void setClock(time_t fixedTime);
 
+// A short reason for a Windows error code, for messages, as FormatMessageA
+// words it but in lower case and without the full stop ("access is denied",
+// "there is not enough space on the disk"); "error <n>" for a code without one.
+std::string errorText(unsigned long windowsError);
+
 // The fault seam: every file write, rename, folder creation and registry file
 // write goes through it. failAfter(op, n) makes the n-th such call from now on
 // fail (n = 1: the next one) with the given Windows error; n = 0 disarms it.
+// A registry write counts as one RegistryWrite and as nothing else, although
+// it is made with the file calls.
 enum class Operation { FileWrite, FileCreate, Rename, CreateFolder, RegistryWrite };
+constexpr Operation kEveryOperation[] = {Operation::FileWrite, Operation::FileCreate,
+                                         Operation::Rename, Operation::CreateFolder,
+                                         Operation::RegistryWrite};
 void failAfter(Operation operation, int n, unsigned long windowsError = 112 /* disk full */);
 // Called by the platform before each operation: true when this one must fail.
 // FileWrite: WriteFile and SetEndOfFile (a buffered text file writes when it

@@ -259,8 +259,9 @@ TEST(Database, OpenAndCloseDiscipline) {
                 {Acad::eKeyNotFound, "eKeyNotFound"},
                 {Acad::eWasErased, "eWasErased"},
                 {Acad::ErrorStatus(120), "Unknown error status"}};
-    for (const Row& r : rows)
+    for (const Row& r : rows) {
         EXPECT_STREQ(acadErrorStatusText(r.status), r.text);
+    }
 }
 
 TEST(Database, SettingsDictionaryWithXrecords) {
@@ -351,8 +352,9 @@ TEST(Database, ExtendedDataThroughEntityLists) {
     const resbuf* afterApp = nullptr;
     for (const resbuf* rb = data; rb != nullptr; rb = rb->rbnext) {
         codes.push_back(rb->restype);
-        if (rb->restype == 1001)
+        if (rb->restype == 1001) {
             afterApp = rb->rbnext;
+        }
     }
     EXPECT_EQ(codes.front(), -1);
     EXPECT_EQ(codes[1], 0);

@@ -3,6 +3,8 @@
 // the old file whole.
 #include "TempDir.h"
 
+#include "../../../host/db/NewDrawing.h"
+#include "../../../host/dxf/DxfStructure.h"
 #include "../../../host/dxf/DxfTags.h"
 #include "dbmain.h"
 
@@ -104,8 +106,9 @@ TEST(DxfStore, AwkwardButValidValuesLoad) {
                                 "\n1\n  leading blanks kept\n") +
                         "junk after the end\n";
     std::string crlf;
-    for (char c : bytes)
+    for (char c : bytes) {
         crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    }
     writeFile(path, crlf);
     AcDbDatabase db(false);
     ASSERT_EQ(db.readDwgFile(path.c_str()), Acad::eOk) << db.lastErrorText();
@@ -124,8 +127,9 @@ TEST(DxfStore, EverySampleComesBackWithTheSameTags) {
     ASSERT_NE(d, nullptr);
     while (dirent* e = readdir(d)) {
         std::string n = e->d_name;
-        if (n.size() > 4 && n.substr(n.size() - 4) == ".dxf")
+        if (n.size() > 4 && n.substr(n.size() - 4) == ".dxf") {
             names.push_back(n);
+        }
     }
     closedir(d);
     std::sort(names.begin(), names.end());
@@ -146,6 +150,26 @@ TEST(DxfStore, EverySampleComesBackWithTheSameTags) {
     }
 }
 
+// The template of a new drawing is the data file of the source tree, loads
+// without error, and is what a new drawing saves.
+TEST(DxfStore, TheNewDrawingTemplateLoadsAndIsWhatANewDrawingSaves) {
+    const std::string_view content = brevant::db::newDrawingTemplate();
+    EXPECT_EQ(std::string(content),
+              readFile(std::string(BREVANT_SOURCE_DIR) + "/host/db/templates/NewDrawing.dxf"));
+    brevant::dxf::TagFile file;
+    std::string error;
+    ASSERT_TRUE(file.parse(std::vector<char>(content.begin(), content.end()), error)) << error;
+    brevant::dxf::DrawingStructure structure;
+    ASSERT_TRUE(brevant::dxf::readStructure(file, structure, error)) << error;
+    EXPECT_NE(structure.firstDictionary, brevant::dxf::kNoRecord);
+    EXPECT_EQ(structure.blocks.size(), 2u);  // model space and one layout
+
+    TempDir dir;
+    AcDbDatabase db;
+    ASSERT_EQ(db.saveAs(dir.file("new.dwg").c_str()), Acad::eOk) << db.lastErrorText();
+    EXPECT_EQ(tagsOf(readFile(dir.file("new.dwg"))), tagsOf(std::string(content)));
+}
+
 TEST(DxfStore, FailedSaveLeavesTheOldFileWhole) {
     TempDir dir;
     const std::string path = dir.file("plan.dxf");
@@ -164,13 +188,15 @@ TEST(DxfStore, FailedSaveLeavesTheOldFileWhole) {
         EXPECT_NE(std::string(db.lastErrorText()).find(path), std::string::npos);
         DIR* d = opendir(dir.path().c_str());
         int files = 0;
-        while (dirent* e = readdir(d))
+        while (dirent* e = readdir(d)) {
             files += e->d_name[0] != '.';
+        }
         closedir(d);
         EXPECT_EQ(files, 1);  // no half-written file beside it
     }
     brevant::platform::failAfter(Operation::FileWrite, 1);
     EXPECT_EQ(db.saveAs(path.c_str()), Acad::eDiskFull);
     brevant::platform::failAfter(Operation::FileWrite, 0);
-    EXPECT_EQ(std::string(db.lastErrorText()), path + ": the disk is full");
+    EXPECT_EQ(std::string(db.lastErrorText()), path + ": there is not enough space on the disk");
+    EXPECT_EQ(db.lastFileError(), 112u);
 }

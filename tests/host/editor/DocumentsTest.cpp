@@ -12,6 +12,9 @@
 
 #include <cstring>
 #include <filesystem>
+#include <functional>
+#include <iterator>
+#include <map>
 
 namespace brevant::test {
 namespace {
@@ -222,15 +225,13 @@ TEST_F(Documents, FailuresLeaveTheEditorUsable) {
         EXPECT_EQ(acDocManager->documentCount(), 0);
     }
 
-    // A save into a folder that does not exist: abandoned, the name stays.
+    // A save into a folder that does not exist is refused before it starts;
+    // the name stays.
     AcApDocument* pDoc = newDocument();
     events();
     EXPECT_FALSE(runCommand("SAVEAS C:\\Nowhere\\plan02.dwg"));
-    const std::string said = printed();
-    EXPECT_EQ(said.rfind("Cannot save C:\\Nowhere\\plan02.dwg: ", 0), 0u) << said;
-    EXPECT_EQ(events(),
-              (Events{"beginSave C:\\Nowhere\\plan02.dwg [current Drawing1.dwg, application]",
-                      "abortSave Drawing1.dwg"}));
+    EXPECT_EQ(printed(), "Cannot save C:\\Nowhere\\plan02.dwg: the folder does not exist.\n");
+    EXPECT_TRUE(events().empty());
     EXPECT_STREQ(pDoc->fileName(), "Drawing1.dwg");
     EXPECT_FALSE(std::filesystem::exists(m_temp.file("Nowhere")));
     EXPECT_TRUE(runCommand("SAVEAS C:\\Jobs\\A100\\plan02.dwg"));
@@ -294,8 +295,7 @@ TEST_F(Documents, AReadOnlyDrawingIsSavedOnlyUnderAnotherName) {
     EXPECT_TRUE(pDoc->isReadOnly());
     events();
     EXPECT_FALSE(runCommand("SAVE"));
-    EXPECT_EQ(printed(),
-              name + " is read-only: use SAVEAS <file> to save it under another name.\n");
+    EXPECT_EQ(printed(), "Cannot save " + name + ": the file is read-only.\n");
     EXPECT_TRUE(events().empty());
     // Another drawing holding the target name refuses it too.
     ASSERT_NE(newDocument(), nullptr);
@@ -311,6 +311,120 @@ TEST_F(Documents, AReadOnlyDrawingIsSavedOnlyUnderAnotherName) {
     AcApDocument* pShared = openDocument("R:\\Jobs\\A100\\plan01.dwg");
     ASSERT_NE(pShared, nullptr);
     EXPECT_TRUE(pShared->isReadOnly());
+}
+
+// Every file under a folder by its path, with its bytes; a folder as "/".
+std::map<std::string, std::string> filesUnder(const std::string& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+        const std::string path = entry.path().string().substr(folder.size());
+        files[path] = entry.is_directory() ? "/" : readFile(entry.path().string());
+    }
+    return files;
+}
+
+// The kind of each event: "beginSave", "abortSave", ...
+Events kindsOf(const Events& events) {
+    Events kinds;
+    for (const std::string& event : events) {
+        kinds.push_back(event.substr(0, event.find(' ')));
+    }
+    return kinds;
+}
+
+// SAVE and SAVEAS onto a target that cannot take the drawing give the same
+// message. What the platform refuses up front is refused before any reactor
+// hears of the save; a failure while writing sends abortSave. Either way every
+// file is byte for byte as it was and no temporary file is left.
+TEST_F(Documents, SaveAndSaveAsRefuseAndFailAlike) {
+    makeDrawing("C:\\Jobs\\A100\\plan.dwg");
+    makeDrawing("C:\\Jobs\\A100\\readonly.dwg");
+    chmod(m_temp.file("Jobs/A100/readonly.dwg").c_str(), 0444);
+    std::filesystem::create_directories(m_temp.file("Jobs/A100/gone"));
+    makeDrawing("C:\\Jobs\\A100\\gone\\plan.dwg");
+    makeDrawing("C:\\Jobs\\A100\\held.dwg");
+    std::filesystem::create_directories(m_temp.file("share"));
+    std::filesystem::copy_file(m_temp.file("Jobs/A100/plan.dwg"), m_temp.file("share/plan.dwg"));
+    brevant::platform::mapDrive("R", m_temp.file("share"), "", true);  // a read-only share
+
+    // What happens to the target once the drawing is open.
+    const auto removeFolder = [this] {
+        std::filesystem::remove_all(m_temp.file("Jobs/A100/gone"));
+    };
+    const auto folderInstead = [this] {
+        if (std::filesystem::is_regular_file(m_temp.file("Jobs/A100/held.dwg"))) {
+            std::filesystem::remove(m_temp.file("Jobs/A100/held.dwg"));
+            std::filesystem::create_directories(m_temp.file("Jobs/A100/held.dwg/inside"));
+        }
+    };
+    using brevant::platform::Operation;
+    const Events refused;
+    const Events aborted{"beginSave", "abortSave"};
+    const struct {
+        const char* target;
+        std::function<void()> afterOpening;
+        Operation fault;
+        DWORD faultError;  // 0: no fault armed
+        const char* reason;
+        const Events& heard;
+    } rows[] = {
+        /* 0 */ {"R:\\plan.dwg", {}, {}, 0, "access is denied", refused},
+        /* 1 */ {"C:\\Jobs\\A100\\readonly.dwg", {}, {}, 0, "the file is read-only", refused},
+        /* 2 */
+        {"C:\\Jobs\\A100\\gone\\plan.dwg",
+         removeFolder,
+         {},
+         0,
+         "the folder does not exist",
+         refused},
+        /* 3 */ {"C:\\Jobs\\A100\\held.dwg", folderInstead, {}, 0, "it is a folder", refused},
+        /* 4 */
+        {"C:\\Jobs\\A100\\plan.dwg",
+         {},
+         Operation::FileWrite,
+         ERROR_DISK_FULL,
+         "there is not enough space on the disk",
+         aborted},
+        /* 5 */
+        {"C:\\Jobs\\A100\\plan.dwg",
+         {},
+         Operation::FileCreate,
+         ERROR_ACCESS_DENIED,
+         "access is denied",
+         aborted},
+        /* 6 */
+        {"C:\\Jobs\\A100\\plan.dwg",
+         {},
+         Operation::Rename,
+         ERROR_SHARING_VIOLATION,
+         "the file is in use by another process",
+         aborted},
+    };
+    for (size_t i = 0; i < std::size(rows); ++i) {
+        for (const bool saveAs : {false, true}) {
+            SCOPED_TRACE(std::to_string(i) + (saveAs ? " SAVEAS" : " SAVE"));
+            const std::string target = rows[i].target;
+            AcApDocument* pDoc = saveAs ? newDocument() : openDocument(target);
+            ASSERT_NE(pDoc, nullptr) << printed();
+            if (rows[i].afterOpening) {
+                rows[i].afterOpening();
+            }
+            events();
+            const auto before = filesUnder(m_temp.path());
+            if (rows[i].faultError != 0) {
+                brevant::platform::failAfter(rows[i].fault, 1, rows[i].faultError);
+            }
+            EXPECT_FALSE(runCommand(saveAs ? "SAVEAS " + target : "SAVE"));
+            disarmFaults();
+            EXPECT_EQ(printed(), "Cannot save " + target + ": " + rows[i].reason + ".\n");
+            EXPECT_EQ(kindsOf(events()), rows[i].heard);
+            EXPECT_EQ(filesUnder(m_temp.path()), before);
+            EXPECT_STREQ(pDoc->fileName(), saveAs ? "Drawing1.dwg" : target.c_str());
+            ASSERT_TRUE(closeDocument(pDoc));
+            brevant::host::restartSession();  // the next new drawing is Drawing1.dwg again
+            acedEditor->addReactor(&m_recorder);
+        }
+    }
 }
 
 TEST_F(Documents, TheManagerKnowsItsDocumentsAndLocks) {

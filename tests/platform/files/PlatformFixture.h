@@ -8,6 +8,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "PlatformSeams.h"
 #include "TempDir.h"
 #include "brevant/platform.h"
 #include "windows.h"
@@ -20,20 +21,13 @@ protected:
         m_savedDirectory = cwd;
         brevant::platform::clearDriveMap();
         brevant::platform::mapDrive("P", m_dir.path());
-        disarm();
+        brevant::test::disarmFaults();
     }
     void TearDown() override {
-        disarm();
+        brevant::test::disarmFaults();
         brevant::platform::setClock(0);
         brevant::platform::clearDriveMap();
         EXPECT_EQ(chdir(m_savedDirectory.c_str()), 0);
-    }
-    static void disarm() {
-        using brevant::platform::Operation;
-        for (Operation op : {Operation::FileWrite, Operation::FileCreate, Operation::Rename,
-                             Operation::CreateFolder, Operation::RegistryWrite}) {
-            brevant::platform::failAfter(op, 0);
-        }
     }
     // The Linux path of a file under P:.
     std::string native(const std::string& relative) const { return m_dir.file(relative); }

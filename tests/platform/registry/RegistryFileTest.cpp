@@ -141,6 +141,81 @@ TEST_F(RegistryFileTest, WindowsRegistryEditorFilesInUtf16AreRead) {
     EXPECT_EQ("caf\xe9", text("Good"));
 }
 
+// Texts in hex lists: UTF-16 in an export of Windows 2000 on, single bytes in
+// a REGEDIT4 export; the A calls give single bytes either way.
+TEST_F(RegistryFileTest, ExportsOfBothFormatsGiveSingleByteTexts) {
+    struct Value {
+        const char* name;
+        DWORD type;
+        std::string data;
+    };
+    const std::vector<Value> expected = {
+        {"Path", REG_EXPAND_SZ, std::string("%TEMP%\\caf\xe9\0", 12)},
+        {"List", REG_MULTI_SZ, std::string("a\0bc\0\0", 6)},
+        {"Wide", REG_EXPAND_SZ, std::string("?\0", 2)},  // beyond one byte
+        {"Text", REG_SZ, std::string("plain\0", 6)},
+    };
+    const struct {
+        const char* format;
+        std::string file;
+    } exports[] = {
+        {"5.00",
+         "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Test]\r\n"
+         "\"Path\"=hex(2):25,00,54,00,45,00,4d,00,50,00,25,00,5c,00,63,00,61,00,66,00,e9,00,\\\r\n"
+         "  00,00\r\n"
+         "\"List\"=hex(7):61,00,00,00,62,00,63,00,00,00,00,00\r\n"
+         "\"Wide\"=hex(2):ac,20,00,00\r\n"
+         "\"Text\"=\"plain\"\r\n"},
+        {"REGEDIT4",
+         "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Test]\r\n"
+         "\"Path\"=hex(2):25,54,45,4d,50,25,5c,63,61,66,e9,00\r\n"
+         "\"List\"=hex(7):61,00,62,63,00,00\r\n"
+         "\"Wide\"=hex(2):3f,00\r\n"
+         "\"Text\"=\"plain\"\r\n"},
+    };
+    for (const auto& e : exports) {
+        SCOPED_TRACE(e.format);
+        writeFile(userFile(), e.file);
+        EXPECT_EQ("", firstReadMessage());
+        HKEY key = nullptr;
+        ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Test", 0,
+                                               KEY_READ | KEY_WRITE, &key));
+        for (const Value& value : expected) {
+            SCOPED_TRACE(value.name);
+            DWORD type = 0;
+            char data[64] = {};
+            DWORD size = sizeof data;
+            EXPECT_EQ(ERROR_SUCCESS,
+                      RegQueryValueExA(key, value.name, nullptr, &type, (LPBYTE)data, &size));
+            EXPECT_EQ(value.type, type);
+            EXPECT_EQ(value.data, std::string(data, size));
+        }
+        // What the platform writes back reads the same, as a Windows export.
+        ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(key, "Text", 0, REG_SZ, (const BYTE*)"plain", 6));
+        RegCloseKey(key);
+        const std::string written = readFile(userFile());
+        EXPECT_EQ(0u, written.rfind("Windows Registry Editor Version 5.00\r\n", 0));
+        EXPECT_NE(std::string::npos,
+                  written.find("\"List\"=hex(7):61,00,00,00,62,00,63,00,00,00,00,00\r\n"));
+        using namespace brevant::platform::registry;
+        ParseReport first;
+        ParseReport second;
+        EXPECT_TRUE(parseHive(written, "HKEY_CURRENT_USER", first) ==
+                    parseHive(e.file, "HKEY_CURRENT_USER", second));
+        EXPECT_EQ(0, first.problems);
+    }
+}
+
+// A text of an odd number of bytes is no UTF-16 text: the line is reported
+// and left out.
+TEST_F(RegistryFileTest, AnOddUtf16TextIsReported) {
+    writeFile(userFile(), kHeader + kKey + "\"Odd\"=hex(2):25,00,54\r\n\"Good\"=\"yes\"\r\n");
+    EXPECT_EQ(message(4, "a hex(2) text of an odd number of bytes, which is no UTF-16 text"),
+              firstReadMessage());
+    EXPECT_EQ("(none)", text("Odd"));
+    EXPECT_EQ("yes", text("Good"));
+}
+
 TEST_F(RegistryFileTest, AnEnormousFileIsReadUpToItsLimit) {
     std::string content = kHeader + kKey + "\"Good\"=\"yes\"\r\n";
     const std::string filler = "; " + std::string(1000, 'x') + "\r\n";
@@ -208,6 +283,9 @@ TEST(RegistryText, NamesAndValuesThatNeedCareComeBackUnchanged) {
     Hive::setValue(odd, "short dword", REG_DWORD, "\x01\x02");
     Hive::setValue(odd, "qword", REG_QWORD, std::string("\x01\0\0\0\0\0\0\0", 8));
     Hive::setValue(odd, "high bytes \xe9", REG_SZ, std::string("\xe9\xff\0", 3));
+    Hive::setValue(odd, "expand", REG_EXPAND_SZ, std::string("%x%\xe9\xff\0", 6));
+    Hive::setValue(odd, "odd expand", REG_EXPAND_SZ, "abc");
+    Hive::setValue(odd, "list", REG_MULTI_SZ, std::string("a\0\x80\0\0", 5));
     Key& root = hive.create("", created);
     Hive::setValue(root, "at root", REG_DWORD, std::string("\0\0\0\0", 4));
 

@@ -1,6 +1,7 @@
 // The registry calls over the hive files: the text format on disk, the size
 // protocol of RegQueryValueExA, key names without regard to case, handles and
 // access, security descriptors, other processes' writes and the fault seam.
+#include "PlatformSeams.h"
 #include "TempDir.h"
 
 #include "brevant/platform.h"
@@ -28,7 +29,7 @@ protected:
     void SetUp() override { setenv("BREVANT_REGISTRY_DIR", m_dir.path().c_str(), 1); }
     void TearDown() override {
         unsetenv("BREVANT_REGISTRY_DIR");
-        brevant::platform::failAfter(brevant::platform::Operation::RegistryWrite, 0);
+        brevant::test::disarmFaults();
     }
     std::string userFile() const { return m_dir.file("user.reg"); }
     std::string machineFile() const { return m_dir.file("machine.reg"); }
@@ -103,10 +104,10 @@ TEST_F(RegistryTest, WritesEveryValueFormInTheExportFormat) {
         "@=\"Default\"\r\n"
         "\"Domain Settings\"=\"P:\\\\Domain \\\"A\\\"\"\r\n"
         "\"Empty\"=\"\"\r\n"
-        "\"Path\"=hex(2):25,54,45,4d,50,25,5c,78,00\r\n"
+        "\"Path\"=hex(2):25,00,54,00,45,00,4d,00,50,00,25,00,5c,00,78,00,00,00\r\n"
         "\"Count\"=dword:0000002a\r\n"
         "\"Blob\"=hex:00,01,ff\r\n"
-        "\"List\"=hex(7):61,00,62,63,00,00\r\n"
+        "\"List\"=hex(7):61,00,00,00,62,00,63,00,00,00,00,00\r\n"
         "\"Long\"=hex:11,11,11,11,11,11,11,11,11,11,11,11,11,11,11,11,11,11,11,11,11,11,\\\r\n"
         "  11,11,11,11,11,11,11,11\r\n"
         "\r\n",
@@ -123,7 +124,7 @@ TEST_F(RegistryTest, ReadsEveryValueFormFromAHandWrittenFile) {
               "\"CurVer\"=\"R15.0\"\n"
               "@=\"root\"\n"
               "\"Number\"=dword:0000002A\n"
-              "\"Expand\"=hex(2):25,00\n"
+              "\"Expand\"=hex(2):25,00,00,00\n"
               "\"Bin\"=hex:de,ad,\\\n"
               "    be,ef\n"
               "\"Empty\"=\"\"\n"
@@ -419,8 +420,19 @@ TEST_F(RegistryTest, FailedWriteLeavesTheFileAndTheValuesAsTheyWere) {
     EXPECT_EQ((std::vector<std::string>{"user.reg", "user.reg.lock"}), names);
 
     setText(key, "Lost", "2");  // the next write goes through
-    RegCloseKey(key);
     EXPECT_NE(std::string::npos, readFile(userFile()).find("\"Lost\"=\"2\""));
+
+    // A registry write counts as a RegistryWrite only, not as the file
+    // operations it is made of: a fault armed for files stays armed.
+    using brevant::platform::Operation;
+    for (Operation operation : {Operation::FileCreate, Operation::FileWrite, Operation::Rename}) {
+        SCOPED_TRACE((int)operation);
+        brevant::platform::failAfter(operation, 1);
+        setText(key, "Kept", "3");
+        unsigned long error = 0;
+        EXPECT_TRUE(brevant::platform::shouldFail(operation, error));
+    }
+    RegCloseKey(key);
 }
 
 TEST_F(RegistryTest, RefusesNamesTheFileCannotHold) {
