@@ -132,7 +132,7 @@ bool CDrawingInformation::WriteDinFile(LPCTSTR sPath) {
         ::DeleteFileA(sTemporary);
         throw;
     }
-    if (!::MoveFileExA(sTemporary, sFileName, MOVEFILE_REPLACE_EXISTING)) {
+    if (!::MoveFileExA(sTemporary, sFileName, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         const LONG lError = (LONG)::GetLastError();
         ::DeleteFileA(sTemporary);
         CFileException::ThrowOsError(lError != 0 ? lError : (LONG)ERROR_GEN_FAILURE, sFileName);
