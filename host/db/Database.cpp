@@ -378,7 +378,7 @@ int AcDbDatabase::Impl::blockFlags(const BlockInfo& b) const {
 
 int AcDbDatabase::Impl::blockIndexByName(std::string_view name) const {
     for (size_t k = 0; k < blocks.size(); ++k) {
-        if (!isErased(blocks[k].primary()) && sameText(blockName(blocks[k]), name)) {
+        if (!isErased(blocks[k].primary()) && sameText(valueOf(blocks[k].primary(), 2), name)) {
             return int(k);
         }
     }
@@ -387,7 +387,7 @@ int AcDbDatabase::Impl::blockIndexByName(std::string_view name) const {
 
 uint32_t AcDbDatabase::Impl::modelSpace() const {
     for (const BlockInfo& b : blocks) {
-        std::string n = blockName(b);
+        const std::string_view n = valueOf(b.primary(), 2);
         if (sameText(n, "*Model_Space") || sameText(n, "$MODEL_SPACE")) {
             return b.primary();
         }
@@ -397,7 +397,7 @@ uint32_t AcDbDatabase::Impl::modelSpace() const {
 
 uint32_t AcDbDatabase::Impl::paperSpace() const {
     for (const BlockInfo& b : blocks) {
-        std::string n = blockName(b);
+        const std::string_view n = valueOf(b.primary(), 2);
         if (sameText(n, "*Paper_Space") || sameText(n, "$PAPER_SPACE")) {
             return b.primary();
         }

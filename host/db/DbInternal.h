@@ -183,6 +183,7 @@ namespace brevant::db {
 // Names compare as the editor compares symbols: without regard to case.
 using brevant::text::sameText;
 using brevant::text::upper;
+using brevant::text::startsWithNoCase;
 // Copies a text into memory that the caller releases with acutDelString/acdbFree.
 char* copyText(std::string_view s);
 // Every database that is open, so that stale ids and names are refused.

@@ -28,11 +28,14 @@ size_t ObjectData::mainEnd() const {
     return tags.size();
 }
 
+// One pass that stops where the main data ends: every typed getter comes here.
 int ObjectData::find(int code, size_t from) const {
-    const size_t end = mainEnd();
     bool inGroup = false;
-    for (size_t k = 1; k < end; ++k) {
+    for (size_t k = 1; k < tags.size(); ++k) {
         const int c = tags[k].code;
+        if (c == 1001 || c == 101) {
+            break;
+        }
         if (c == 102) {
             inGroup = !tags[k].value.empty() && tags[k].value[0] == '{';
             continue;

@@ -128,7 +128,7 @@ uint32_t findRecord(const AcDbObject* table, const char* name, bool includeErase
     if (isBlockTable(table)) {
         for (const BlockInfo& b : impl->blocks) {
             if ((includeErased || !impl->isErased(b.primary())) &&
-                sameText(impl->blockName(b), name)) {
+                sameText(impl->valueOf(b.primary(), 2), name)) {
                 return b.primary();
             }
         }
@@ -640,10 +640,9 @@ bool AcDbBlockTableRecord::isAnonymous() const {
 bool AcDbBlockTableRecord::isLayout() const {
     AcDbDatabase::Impl* impl = nullptr;
     const BlockInfo* b = blockInfoOf(this, impl);
-    std::string name = b ? impl->blockName(*b) : std::string(hostData()->get(2));
-    std::string u = upper(name);
-    return u.rfind("*MODEL_SPACE", 0) == 0 || u.rfind("*PAPER_SPACE", 0) == 0 ||
-           u == "$MODEL_SPACE" || u == "$PAPER_SPACE";
+    const std::string_view name = b ? impl->valueOf(b->primary(), 2) : hostData()->get(2);
+    return startsWithNoCase(name, "*MODEL_SPACE") || startsWithNoCase(name, "*PAPER_SPACE") ||
+           sameText(name, "$MODEL_SPACE") || sameText(name, "$PAPER_SPACE");
 }
 
 bool AcDbBlockTableRecord::hasAttributeDefinitions() const {
