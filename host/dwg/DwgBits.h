@@ -36,13 +36,19 @@ public:
         : m_data(data), m_pos(beginBit), m_end(endBit) {}
 
     bool ok() const { return m_ok; }
+    // After a failure: whether a value held a code the format does not use,
+    // rather than running past the limit.
+    bool invalid() const { return m_invalid; }
     size_t position() const { return m_pos; }
     size_t remaining() const { return m_ok ? m_end - m_pos : 0; }
     // Moves to an absolute bit; a position beyond the limit fails the reader.
     void seek(size_t bit);
     // Fails the reader: a value read was impossible (a count too large for the
     // bits left, a code that is never used).
-    void fail() { m_ok = false; }
+    void fail() {
+        m_ok = false;
+        m_invalid = true;
+    }
 
     bool bit();                         // B
     unsigned bits2();                   // BB
@@ -72,6 +78,7 @@ private:
     size_t m_pos;
     size_t m_end;
     bool m_ok = true;
+    bool m_invalid = false;
 };
 
 // CRC-16 of the file (reflected polynomial 0xA001), continued from `seed`.

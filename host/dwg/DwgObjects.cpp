@@ -95,6 +95,14 @@ private:
         return false;
     }
     uint64_t handle(BitReader& h) { return h.handle().resolve(m_entry.handle); }
+    static const char* dataFault(const BitReader& d) {
+        return d.invalid() ? "its data holds a value code the format does not use"
+                           : "its data runs past its end";
+    }
+    static const char* handleFault(const BitReader& h) {
+        return h.invalid() ? "its handle references hold a code the format does not use"
+                           : "its handle references run past its end";
+    }
     bool commonEntity(BitReader& d);
     bool typeData(BitReader& d, BitReader& h);
     bool control(BitReader& d, BitReader& h);
@@ -177,7 +185,7 @@ bool ObjectReader::read() {
         m_reactors = d.bitLong();
     }
     if (!d.ok())
-        return fail("its data runs past its end");
+        return fail(dataFault(d));
     if (!fits(m_reactors, 8, h))
         return false;
 
@@ -204,13 +212,13 @@ bool ObjectReader::read() {
             handle(h);
     }
     if (!h.ok())
-        return fail("its handle references run past its end");
+        return fail(handleFault(h));
     if (!typeData(d, h))
         return false;
     if (!d.ok())
-        return fail("its data runs past its end");
+        return fail(dataFault(d));
     if (!h.ok())
-        return fail("its handle references run past its end");
+        return fail(handleFault(h));
     return true;
 }
 
