@@ -40,7 +40,7 @@ bool readAll(const char* path, std::vector<char>& bytes) {
 
 bool load(AcDbDatabase& db, std::vector<char>&& bytes, std::string& error) {
     if (brevant::dwg::looksLikeDwg(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()))
-        return brevant::dwg::loadDwg(*db.impl(), bytes, error);
+        return brevant::dwg::loadDwg(*db.impl(), std::move(bytes), error);
     return db.impl()->load(std::move(bytes), error);
 }
 

@@ -224,8 +224,8 @@ std::string BitReader::text() {
     if (!need(length * 8))
         return {};
     std::string s(length, '\0');
-    for (size_t k = 0; k < length; ++k)
-        s[k] = char(rawChar());
+    for (size_t k = 0; k < length; ++k, m_pos += 8)
+        s[k] = char(byteAt(m_pos));
     if (!s.empty() && s.back() == '\0')
         s.pop_back();
     return s;
@@ -237,8 +237,8 @@ void BitReader::bytes(uint8_t* out, size_t n) {
         memset(out, 0, n);
         return;
     }
-    for (size_t k = 0; k < n; ++k)
-        out[k] = rawChar();
+    for (size_t k = 0; k < n; ++k, m_pos += 8)
+        out[k] = byteAt(m_pos);
 }
 
 void BitReader::skipBytes(size_t n) {

@@ -7,9 +7,12 @@
 
 namespace brevant::dwg {
 
-bool loadDwg(AcDbDatabase::Impl& impl, const std::vector<char>& file, std::string& error) {
+bool loadDwg(AcDbDatabase::Impl& impl, std::vector<char>&& file, std::string& error) {
     std::vector<char> text;
-    if (!readDwg(reinterpret_cast<const uint8_t*>(file.data()), file.size(), text, error)) {
+    const bool read =
+        readDwg(reinterpret_cast<const uint8_t*>(file.data()), file.size(), text, error);
+    std::vector<char>().swap(file);
+    if (!read) {
         impl.clear();
         return false;
     }

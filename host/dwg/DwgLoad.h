@@ -10,8 +10,9 @@
 
 namespace brevant::dwg {
 
-// Replaces the database's content with the drawing in the file's bytes. On
-// failure returns false and sets error (the database is then empty).
-bool loadDwg(AcDbDatabase::Impl& impl, const std::vector<char>& file, std::string& error);
+// Replaces the database's content with the drawing in the file's bytes,
+// which are released once read. On failure returns false and sets error (the
+// database is then empty).
+bool loadDwg(AcDbDatabase::Impl& impl, std::vector<char>&& file, std::string& error);
 
 }  // namespace brevant::dwg

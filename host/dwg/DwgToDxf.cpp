@@ -7,6 +7,7 @@
 #include "../dxf/DxfTags.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstring>
 #include <strings.h>
@@ -46,6 +47,16 @@ public:
         raw(code, std::isfinite(value) ? dxf::formatDouble(value) : std::string("0.0"));
     }
     void handle(int code, uint64_t value) { raw(code, dxf::formatHandle(value)); }
+    // Binary data as hexadecimal digits.
+    void binary(int code, const uint8_t* p, size_t n) {
+        static const char digits[] = "0123456789ABCDEF";
+        m_scratch.resize(2 * n);
+        for (size_t k = 0; k < n; ++k) {
+            m_scratch[2 * k] = digits[p[k] >> 4];
+            m_scratch[2 * k + 1] = digits[p[k] & 15];
+        }
+        raw(code, m_scratch);
+    }
     void point(int code, const Point3& p) {
         real(code, p.x);
         real(code + 10, p.y);
@@ -72,7 +83,11 @@ private:
             case dxf::ValueKind::Handle:
                 return dxf::parseHandle(value, h);
             case dxf::ValueKind::Binary:
-                return value.find_first_not_of("0123456789ABCDEFabcdef") == std::string::npos;
+                for (char c : value) {
+                    if (!isxdigit((unsigned char)c))
+                        return false;
+                }
+                return true;
             default:
                 return true;
         }
@@ -89,17 +104,6 @@ private:
     std::vector<char>& m_out;
     std::string m_scratch;
 };
-
-std::string hexBytes(const uint8_t* p, size_t n) {
-    static const char digits[] = "0123456789ABCDEF";
-    std::string s;
-    s.reserve(2 * n);
-    for (size_t k = 0; k < n; ++k) {
-        s += digits[p[k] >> 4];
-        s += digits[p[k] & 15];
-    }
-    return s;
-}
 
 // The DXF name of the code page an index of the file header stands for.
 const char* codePageName(uint16_t index) {
@@ -466,7 +470,7 @@ private:
                     case 4:
                         ok = b.u8(n) && b.take(n, p);
                         if (ok)
-                            m_out.text(1004, hexBytes(p, n));
+                            m_out.binary(1004, p, n);
                         break;
                     case 10:
                     case 11:
@@ -975,7 +979,7 @@ private:
                 unsigned length = 0;
                 ok = b.u8(length) && b.take(length, p);
                 if (ok)
-                    m_out.text(c, hexBytes(p, length));
+                    m_out.binary(c, p, length);
             } else if (in(320, 369) || in(390, 399) || c == 480 || c == 481) {
                 uint64_t h = 0;
                 ok = b.u64(h);
@@ -1062,6 +1066,9 @@ bool readDwg(const uint8_t* data, size_t size, std::vector<char>& dxf, std::stri
     if (!drawing.read(data, size, error))
         return false;
     const size_t before = dxf.size();
+    // The DXF form of the samples is one to two times as long as the file;
+    // room for that up front spares copying the text as it grows.
+    dxf.reserve(before + 2 * size);
     if (!Writer(drawing, dxf, error).write()) {
         dxf.resize(before);
         return false;
