@@ -2,13 +2,16 @@
 // the section and the file offset, and nothing is given for the drawing. The
 // files are the smallest sample (24 028 bytes, six section locators), cut,
 // changed byte by byte, or with records of the test's own making in place of
-// its own. Offsets in the expected texts come from the sample's locators.
+// its own; offsets in the expected texts come from the sample's locators.
+// Sound records of the test's own making show what no sample holds: an
+// external reference, a project name, a text with a line break.
 #include "DwgSample.h"
 
 #include "dwg/DwgLoad.h"
 #include "dwg/DwgReader.h"
 
 #include "acutmem.h"
+#include "dbsymtb.h"
 #include "summinfo.h"
 
 #include <gtest/gtest.h>
@@ -110,7 +113,7 @@ Bytes xrecord(uint64_t handle, uint64_t owner, const Bytes& data, uint32_t byteC
 
 // A dictionary of the given entries.
 Bytes dictionary(uint64_t handle, uint32_t reactors, uint32_t count,
-                 const std::vector<std::pair<std::string, uint64_t>>& entries) {
+                 const std::vector<std::pair<std::string, uint64_t>>& entries, uint64_t owner = 0) {
     BitWriter d = objectStart(handle, reactors);
     d.bl(count);
     d.bs(1);  // cloning
@@ -118,7 +121,7 @@ Bytes dictionary(uint64_t handle, uint32_t reactors, uint32_t count,
     for (const auto& e : entries)
         d.text(e.first);
     BitWriter h;
-    h.handle(4, 0);
+    h.handle(4, owner);
     h.handle(3, 0);
     for (const auto& e : entries)
         h.handle(2, e.second);
@@ -438,7 +441,7 @@ TEST(DwgHostile, DamagedFilesAreRefusedWithTheSectionAndOffset) {
     }
 }
 
-TEST(DwgHostile, RecordsOfTheTestsOwnMakingLoad) {
+TEST(DwgCrafted, SummaryInformationWithALineBreak) {
     // The records the hostile cases are built from load when they are sound:
     // a root dictionary that lists summary information, kept in an xrecord
     // whose title holds a line break (written in the DXF caret form), and a
@@ -481,4 +484,86 @@ TEST(DwgHostile, RecordsOfTheTestsOwnMakingLoad) {
     acutDelString(key);
     acutDelString(text);
     delete info;
+}
+
+TEST(DwgCrafted, AnExternalReferenceBlockKeepsItsPath) {
+    // No sample holds an external reference: the block record of BLOCK1 is
+    // made one, as the format describes it (flag, path, no entity list).
+    const uint64_t record = 0x32, blockBegin = 0x33, blockEnd = 0x35, blockControl = 0x1;
+    BitWriter d = objectStart(record);
+    d.text("site");
+    d.bit(false);  // referenced
+    d.bs(0);       // xref index
+    d.bit(false);  // xref dependent
+    d.bit(false);  // anonymous
+    d.bit(false);  // has attribute definitions
+    d.bit(true);   // external reference
+    d.bit(false);  // overlaid
+    d.bit(true);   // loaded
+    d.bdZero();
+    d.bdZero();
+    d.bdZero();
+    d.text("C:\\Jobs\\A100\\site.dwg");
+    d.rc(0);  // no references listed
+    d.text("");
+    d.bl(0);  // no preview
+    BitWriter h;
+    h.handle(4, blockControl);
+    h.handle(3, 0);
+    h.handle(5, 0);  // xref block
+    h.handle(3, blockBegin);
+    h.handle(3, blockEnd);
+    h.handle(5, 0);  // layout
+    Bytes b = readSample(kSample);
+    replaceObject(b, record, brevant::test::dwg::record(0x31, d, h));
+    AcDbDatabase db(false);
+    std::string error;
+    ASSERT_TRUE(brevant::dwg::loadDwg(*db.impl(), std::vector<char>(b.begin(), b.end()), error))
+        << error;
+    AcDbBlockTable* blocks = nullptr;
+    ASSERT_EQ(db.getBlockTable(blocks, AcDb::kForRead), Acad::eOk);
+    AcDbBlockTableRecord* site = nullptr;
+    ASSERT_EQ(blocks->getAt("site", site, AcDb::kForRead), Acad::eOk);
+    blocks->close();
+    EXPECT_TRUE(site->isFromExternalReference());
+    EXPECT_FALSE(site->isFromOverlayReference());
+    const char* path = nullptr;
+    site->pathName(path);
+    EXPECT_STREQ(path, "C:\\Jobs\\A100\\site.dwg");
+    AcDbObjectIdArray refs;
+    site->getBlockReferenceIds(refs);
+    EXPECT_EQ(refs.length(), 1);  // the reference to BLOCK1 now names the xref
+    site->close();
+}
+
+TEST(DwgCrafted, TheProjectNameIsADictionaryVariable) {
+    // In the example drawing: the variables' dictionary (0x5E) is made to
+    // hold PROJECTNAME, the variable 0x5F (DIMASSOC before) to hold its value.
+    const uint64_t variables = 0x5E, variable = 0x5F;
+    Bytes b = readSample("libredwg_example_2000.dwg");
+    // The file's own type number of dictionary variables, from the record.
+    const auto objects = objectMap(b);
+    size_t at = size_t(objects.at(variable));
+    uint32_t size = 0;
+    ASSERT_TRUE(brevant::dwg::modularShort(b.data(), at, b.size(), size));
+    brevant::dwg::BitReader r(b.data(), at * 8, (at + size) * 8);
+    const uint16_t type = r.bitShort();
+    ASSERT_GE(type, 500);
+    BitWriter d = objectStart(variable);
+    d.rc(0);
+    d.text("P-100");
+    BitWriter h;
+    h.handle(4, variables);
+    h.handle(3, 0);
+    replaceObject(b, variable, record(type, d, h));
+    replaceObject(b, variables,
+                  dictionary(variables, 0, 1, {{"PROJECTNAME", variable}}, kRootDictionary));
+    AcDbDatabase db(false);
+    std::string error;
+    ASSERT_TRUE(brevant::dwg::loadDwg(*db.impl(), std::vector<char>(b.begin(), b.end()), error))
+        << error;
+    char* name = nullptr;
+    ASSERT_EQ(db.getProjectName(name), Acad::eOk);
+    EXPECT_STREQ(name, "P-100");
+    acutDelString(name);
 }

@@ -204,6 +204,7 @@ public:
         rl(v);
     }
     void bdOne() { bits(1, 2); }
+    void bdZero() { bits(2, 2); }
     void handle(uint8_t code, uint64_t v) {
         int n = 0;
         for (uint64_t t = v; t != 0; t >>= 8)
