@@ -11,9 +11,12 @@ bool Drawing::read(const uint8_t* data, size_t size, std::string& error) {
     if (!m_file.read(data, size, error))
         return false;
     const auto& map = m_file.objectMap();
-    m_objects.resize(map.size());
-    for (size_t k = 0; k < map.size(); ++k) {
-        if (!readObject(m_file, map[k], m_objects[k], error))
+    // A record takes at least 8 bytes of the file: more map entries than
+    // that can only fail, and are not made room for.
+    m_objects.reserve(std::min(map.size(), size / 8));
+    for (const MapEntry& entry : map) {
+        m_objects.emplace_back();
+        if (!readObject(m_file, entry, m_objects.back(), error))
             return false;
     }
     nameBlocks();

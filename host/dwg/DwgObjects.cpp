@@ -482,7 +482,8 @@ bool ObjectReader::xrecord(BitReader& d) {
 }
 
 void ObjectReader::layout(BitReader& d, BitReader& h) {
-    LayoutData s;
+    auto layout = std::make_unique<LayoutData>();
+    LayoutData& s = *layout;
     auto point2 = [&](double* p) {
         p[0] = d.bitDouble();
         p[1] = d.bitDouble();
@@ -524,7 +525,7 @@ void ObjectReader::layout(BitReader& d, BitReader& h) {
     s.extentsMax = d.point3();
     s.blockRecord = handle(h);
     s.viewport = handle(h);
-    m_out.data = std::move(s);
+    m_out.data = std::move(layout);
 }
 
 }  // namespace

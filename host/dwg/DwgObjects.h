@@ -8,6 +8,7 @@
 
 #include "DwgFile.h"
 
+#include <memory>
 #include <string>
 #include <utility>
 #include <variant>
@@ -212,7 +213,8 @@ struct DwgObject {
     std::vector<uint64_t> reactors;
     std::vector<ExtendedData> extended;
     std::variant<std::monostate, ControlData, TableEntryData, InsertData, TextData, BlockBeginData,
-                 DictionaryData, XrecordData, DictionaryVarData, LayoutData>
+                 DictionaryData, XrecordData, DictionaryVarData,
+                 std::unique_ptr<LayoutData>>  // few, and larger than the others together
         data;
 };
 

@@ -915,8 +915,8 @@ private:
             m_out.text(100, "DictionaryVariables");
             m_out.integer(280, v->schema);
             m_out.text(1, v->value);
-        } else if (const LayoutData* l = std::get_if<LayoutData>(&o.data)) {
-            layout(*l);
+        } else if (const auto* l = std::get_if<std::unique_ptr<LayoutData>>(&o.data)) {
+            layout(**l);
         }
         return extended(o);
     }
