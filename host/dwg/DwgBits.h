@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 namespace brevant::dwg {
@@ -79,6 +80,76 @@ private:
     size_t m_end;
     bool m_ok = true;
     bool m_invalid = false;
+};
+
+// Packed values of extended data and xrecords: fields read from a byte
+// string, little-endian unless said otherwise, failing instead of reading
+// past its end.
+class ByteReader {
+public:
+    explicit ByteReader(const std::string& s)
+        : m_p(reinterpret_cast<const uint8_t*>(s.data())), m_size(s.size()) {}
+    bool atEnd() const { return m_pos >= m_size; }
+    size_t position() const { return m_pos; }
+    bool take(size_t n, const uint8_t*& p) {
+        if (m_size - m_pos < n)
+            return false;
+        p = m_p + m_pos;
+        m_pos += n;
+        return true;
+    }
+    bool u8(unsigned& v) {
+        const uint8_t* p;
+        if (!take(1, p))
+            return false;
+        v = p[0];
+        return true;
+    }
+    bool u16(unsigned& v) {
+        const uint8_t* p;
+        if (!take(2, p))
+            return false;
+        v = unsigned(p[0] | (p[1] << 8));
+        return true;
+    }
+    bool u32(uint32_t& v) {
+        const uint8_t* p;
+        if (!take(4, p))
+            return false;
+        v = uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+        return true;
+    }
+    bool u64(uint64_t& v) {
+        const uint8_t* p;
+        if (!take(8, p))
+            return false;
+        v = 0;
+        for (int k = 7; k >= 0; --k)
+            v = (v << 8) | p[k];
+        return true;
+    }
+    // Handles in extended data: most significant byte first.
+    bool u64BigEndian(uint64_t& v) {
+        const uint8_t* p;
+        if (!take(8, p))
+            return false;
+        v = 0;
+        for (int k = 0; k < 8; ++k)
+            v = (v << 8) | p[k];
+        return true;
+    }
+    bool real(double& v) {
+        uint64_t bits;
+        if (!u64(bits))
+            return false;
+        memcpy(&v, &bits, sizeof v);
+        return true;
+    }
+
+private:
+    const uint8_t* m_p;
+    size_t m_size;
+    size_t m_pos = 0;
 };
 
 // CRC-16 of the file (reflected polynomial 0xA001), continued from `seed`.

@@ -3,11 +3,10 @@
 // handle, owner, application groups and extended data.
 #include "DwgDrawing.h"
 #include "DwgReader.h"
-
-#include "../dxf/DxfTags.h"
+#include "DxfNames.h"
+#include "DxfText.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <cstring>
 #include <strings.h>
@@ -19,207 +18,6 @@ namespace {
 const double kDegrees = 180.0 / 3.14159265358979323846;
 const char* const kObjects = "objects";
 
-// Appends tags as DXF text: the group code right-aligned in three columns,
-// then the value, each on its own line.
-class DxfText {
-public:
-    explicit DxfText(std::vector<char>& out) : m_out(out) {}
-
-    // A text value. Control characters would break the line structure, so
-    // they are written in the caret form DXF uses ("^J" for a line feed); a
-    // value that does not suit a numeric group code is written as 0.
-    void text(int code, std::string_view value) {
-        m_scratch.clear();
-        for (char c : value) {
-            if ((unsigned char)c < 0x20 && c != '\t') {
-                m_scratch += '^';
-                m_scratch += char(c + 64);
-            } else {
-                m_scratch += c;
-            }
-        }
-        if (!suits(code, m_scratch))
-            m_scratch = "0";
-        raw(code, m_scratch);
-    }
-    void integer(int code, int64_t value) { raw(code, std::to_string(value)); }
-    void real(int code, double value) {
-        raw(code, std::isfinite(value) ? dxf::formatDouble(value) : std::string("0.0"));
-    }
-    void handle(int code, uint64_t value) { raw(code, dxf::formatHandle(value)); }
-    // Binary data as hexadecimal digits.
-    void binary(int code, const uint8_t* p, size_t n) {
-        static const char digits[] = "0123456789ABCDEF";
-        m_scratch.resize(2 * n);
-        for (size_t k = 0; k < n; ++k) {
-            m_scratch[2 * k] = digits[p[k] >> 4];
-            m_scratch[2 * k + 1] = digits[p[k] & 15];
-        }
-        raw(code, m_scratch);
-    }
-    void point(int code, const Point3& p) {
-        real(code, p.x);
-        real(code + 10, p.y);
-        real(code + 20, p.z);
-    }
-    void point2(int code, const double* p) {
-        real(code, p[0]);
-        real(code + 10, p[1]);
-    }
-
-private:
-    static bool suits(int code, const std::string& value) {
-        double d;
-        int64_t i;
-        uint64_t h;
-        switch (dxf::valueKind(code)) {
-            case dxf::ValueKind::Double:
-                return dxf::parseDouble(value, d);
-            case dxf::ValueKind::Int16:
-            case dxf::ValueKind::Int32:
-            case dxf::ValueKind::Int64:
-            case dxf::ValueKind::Bool:
-                return dxf::parseInt(value, i);
-            case dxf::ValueKind::Handle:
-                return dxf::parseHandle(value, h);
-            case dxf::ValueKind::Binary:
-                for (char c : value) {
-                    if (!isxdigit((unsigned char)c))
-                        return false;
-                }
-                return true;
-            default:
-                return true;
-        }
-    }
-    void raw(int code, std::string_view value) {
-        char codeText[16];
-        int n = snprintf(codeText, sizeof codeText, "%3d\r\n", code);
-        m_out.insert(m_out.end(), codeText, codeText + n);
-        m_out.insert(m_out.end(), value.begin(), value.end());
-        m_out.push_back('\r');
-        m_out.push_back('\n');
-    }
-
-    std::vector<char>& m_out;
-    std::string m_scratch;
-};
-
-// The DXF name of the code page an index of the file header stands for.
-const char* codePageName(uint16_t index) {
-    static const char* const kNames[] = {
-        "ANSI_1252", "ASCII",     "ISO8859-1", "ISO8859-2", "ISO8859-3", "ISO8859-4", "ISO8859-5",
-        "ISO8859-6", "ISO8859-7", "ISO8859-8", "ISO8859-9", "DOS437",    "DOS850",    "DOS852",
-        "DOS855",    "DOS857",    "DOS860",    "DOS861",    "DOS863",    "DOS864",    "DOS865",
-        "DOS869",    "DOS932",    "MACINTOSH", "BIG5",      "KSC5601",   "JOHAB",     "DOS866",
-        "ANSI_1250", "ANSI_1251", "ANSI_1252", "GB2312",    "ANSI_1253", "ANSI_1254", "ANSI_1255",
-        "ANSI_1256", "ANSI_1257", "ANSI_874",  "ANSI_932",  "ANSI_936",  "ANSI_949",  "ANSI_950",
-        "ANSI_1361", "ANSI_1200", "ANSI_1258",
-    };
-    return index < sizeof kNames / sizeof kNames[0] ? kNames[index] : "ANSI_1252";
-}
-
-// Line weights by the index the file stores, in hundredths of a millimetre;
-// -1 BYLAYER, -2 BYBLOCK, -3 the default.
-int lineWeight(unsigned index) {
-    static const int kWeights[] = {0,  5,  9,  13, 15, 18,  20,  25,  30,  35,  40,  50,
-                                   53, 60, 70, 80, 90, 100, 106, 120, 140, 158, 200, 211};
-    if (index < sizeof kWeights / sizeof kWeights[0])
-        return kWeights[index];
-    if (index == 29)
-        return -1;
-    if (index == 30)
-        return -2;
-    return -3;
-}
-
-// The subclass markers of the entities written with their common part only:
-// readers of DXF expect them even where no data follows.
-std::vector<const char*> subclassesOf(uint16_t type) {
-    switch (type) {
-        case 0x0A:
-            return {"AcDbVertex", "AcDb2dVertex"};
-        case 0x0B:
-            return {"AcDbVertex", "AcDb3dPolylineVertex"};
-        case 0x0C:
-            return {"AcDbVertex", "AcDbPolygonMeshVertex"};
-        case 0x0D:
-            return {"AcDbVertex", "AcDbPolyFaceMeshVertex"};
-        case 0x0E:
-            return {"AcDbFaceRecord"};
-        case 0x0F:
-            return {"AcDb2dPolyline"};
-        case 0x10:
-            return {"AcDb3dPolyline"};
-        case 0x11:
-            return {"AcDbCircle", "AcDbArc"};
-        case 0x12:
-            return {"AcDbCircle"};
-        case 0x13:
-            return {"AcDbLine"};
-        case 0x14:
-            return {"AcDbDimension", "AcDbOrdinateDimension"};
-        case 0x15:
-            return {"AcDbDimension", "AcDbAlignedDimension", "AcDbRotatedDimension"};
-        case 0x16:
-            return {"AcDbDimension", "AcDbAlignedDimension"};
-        case 0x17:
-            return {"AcDbDimension", "AcDb3PointAngularDimension"};
-        case 0x18:
-            return {"AcDbDimension", "AcDb2LineAngularDimension"};
-        case 0x19:
-            return {"AcDbDimension", "AcDbRadialDimension"};
-        case 0x1A:
-            return {"AcDbDimension", "AcDbDiametricDimension"};
-        case 0x1B:
-            return {"AcDbPoint"};
-        case 0x1C:
-            return {"AcDbFace"};
-        case 0x1D:
-            return {"AcDbPolyFaceMesh"};
-        case 0x1E:
-            return {"AcDbPolygonMesh"};
-        case 0x1F:
-        case 0x20:
-            return {"AcDbTrace"};
-        case 0x21:
-            return {"AcDbShape"};
-        case 0x22:
-            return {"AcDbViewport"};
-        case 0x23:
-            return {"AcDbEllipse"};
-        case 0x24:
-            return {"AcDbSpline"};
-        case 0x25:
-        case 0x27:
-            return {"AcDbModelerGeometry"};
-        case 0x26:
-            return {"AcDbModelerGeometry", "AcDb3dSolid"};
-        case 0x28:
-            return {"AcDbRay"};
-        case 0x29:
-            return {"AcDbXline"};
-        case 0x2B:
-            return {"AcDbOleFrame"};
-        case 0x2C:
-            return {"AcDbMText"};
-        case 0x2D:
-            return {"AcDbLeader"};
-        case 0x2E:
-            return {"AcDbFcf"};
-        case 0x2F:
-            return {"AcDbMline"};
-        case 0x4A:
-            return {"AcDbOle2Frame"};
-        case 0x4D:
-            return {"AcDbPolyline"};
-        case 0x4E:
-            return {"AcDbHatch"};
-        default:
-            return {};
-    }
-}
-
 bool sameText(const std::string& a, const char* b) {
     return strcasecmp(a.c_str(), b) == 0;
 }
@@ -227,75 +25,6 @@ bool sameText(const std::string& a, const char* b) {
 bool isUnitZ(const Point3& p) {
     return p.x == 0.0 && p.y == 0.0 && p.z == 1.0;
 }
-
-// Packed values: little-endian fields read from a byte string, failing
-// instead of reading past its end.
-class Bytes {
-public:
-    explicit Bytes(const std::string& s)
-        : m_p(reinterpret_cast<const uint8_t*>(s.data())), m_size(s.size()) {}
-    bool atEnd() const { return m_pos >= m_size; }
-    size_t position() const { return m_pos; }
-    bool take(size_t n, const uint8_t*& p) {
-        if (m_size - m_pos < n)
-            return false;
-        p = m_p + m_pos;
-        m_pos += n;
-        return true;
-    }
-    bool u8(unsigned& v) {
-        const uint8_t* p;
-        if (!take(1, p))
-            return false;
-        v = p[0];
-        return true;
-    }
-    bool u16(unsigned& v) {
-        const uint8_t* p;
-        if (!take(2, p))
-            return false;
-        v = unsigned(p[0] | (p[1] << 8));
-        return true;
-    }
-    bool u32(uint32_t& v) {
-        const uint8_t* p;
-        if (!take(4, p))
-            return false;
-        v = uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-        return true;
-    }
-    bool u64(uint64_t& v) {
-        const uint8_t* p;
-        if (!take(8, p))
-            return false;
-        v = 0;
-        for (int k = 7; k >= 0; --k)
-            v = (v << 8) | p[k];
-        return true;
-    }
-    // Handles in extended data: most significant byte first.
-    bool u64BigEndian(uint64_t& v) {
-        const uint8_t* p;
-        if (!take(8, p))
-            return false;
-        v = 0;
-        for (int k = 0; k < 8; ++k)
-            v = (v << 8) | p[k];
-        return true;
-    }
-    bool real(double& v) {
-        uint64_t bits;
-        if (!u64(bits))
-            return false;
-        memcpy(&v, &bits, sizeof v);
-        return true;
-    }
-
-private:
-    const uint8_t* m_p;
-    size_t m_size;
-    size_t m_pos = 0;
-};
 
 class Writer {
 public:
@@ -437,7 +166,7 @@ private:
             if (app.empty())
                 continue;  // its application is not registered: nothing names it
             m_out.text(1001, app);
-            Bytes b(x.bytes);
+            ByteReader b(x.bytes);
             while (!b.atEnd()) {
                 unsigned code = 0;
                 b.u8(code);
@@ -923,7 +652,7 @@ private:
 
     // The packed group-code pairs of an extended record.
     bool xrecord(const DwgObject& o, const XrecordData& x) {
-        Bytes b(x.bytes);
+        ByteReader b(x.bytes);
         while (!b.atEnd()) {
             const size_t at = b.position();
             unsigned code = 0;
