@@ -25,19 +25,13 @@ CAttributeData::CAttributeData(AcDbObjectId idObject) : CAttributeData() {
     readFromObject();
 }
 
-Acad::ErrorStatus CAttributeData::readFromObject() {
-    m_bValid = false;
-    AcDbObject* pObject = NULL;
-    const Acad::ErrorStatus esOpen = acdbOpenAcDbObject(pObject, m_idObject, AcDb::kForRead);
-    if (esOpen != Acad::eOk) {
-        return esOpen;
-    }
-    const AcDbAttribute* pAttribute = AcDbAttribute::cast(pObject);
-    if (pAttribute == NULL) {
-        Pellam::closeUnexpectedObject(pObject);
-        return Acad::eOk;
-    }
+CAttributeData::CAttributeData(AcDbObjectId idObject, const AcDbAttribute* pAttribute)
+    : CAttributeData() {
+    m_idObject = idObject;
+    readFields(pAttribute);
+}
 
+void CAttributeData::readFields(const AcDbAttribute* pAttribute) {
     m_iFieldLength = pAttribute->fieldLength();
     m_dwFlags = 0;
     if (pAttribute->isConstant()) {
@@ -77,6 +71,22 @@ Acad::ErrorStatus CAttributeData::readFromObject() {
     m_dWidthFactor = pAttribute->widthFactor();
 
     m_bValid = true;
+}
+
+Acad::ErrorStatus CAttributeData::readFromObject() {
+    m_bValid = false;
+    AcDbObject* pObject = NULL;
+    const Acad::ErrorStatus esOpen = acdbOpenAcDbObject(pObject, m_idObject, AcDb::kForRead);
+    if (esOpen != Acad::eOk) {
+        return esOpen;
+    }
+    const AcDbAttribute* pAttribute = AcDbAttribute::cast(pObject);
+    if (pAttribute == NULL) {
+        Pellam::closeUnexpectedObject(pObject);
+        return Acad::eOk;
+    }
+
+    readFields(pAttribute);
     return pObject->close();
 }
 
@@ -128,11 +138,12 @@ AttributeMap getAttributesOfReference(const AcDbBlockReference* pBlockReference)
         if (acdbOpenAcDbObject(pObject, idAttribute, AcDb::kForRead) != Acad::eOk) {
             continue;
         }
-        if (AcDbAttribute::cast(pObject) == NULL) {
+        const AcDbAttribute* pAttribute = AcDbAttribute::cast(pObject);
+        if (pAttribute == NULL) {
             closeUnexpectedObject(pObject);
             continue;
         }
-        const CAttributeData attribute(idAttribute);
+        const CAttributeData attribute(idAttribute, pAttribute);
         mapAttributes[attribute.m_sTag] = attribute;
         pObject->close();
     }

@@ -14,6 +14,7 @@
 #include "gept3d.h"
 #include "gevec3d.h"
 
+class AcDbAttribute;
 class AcDbBlockReference;
 class AcDbObject;
 
@@ -36,6 +37,8 @@ public:
     CAttributeData();
     // Reads the attribute with the id at once.
     explicit CAttributeData(AcDbObjectId idObject);
+    // Reads the attribute from the object the caller has open.
+    CAttributeData(AcDbObjectId idObject, const AcDbAttribute* pAttribute);
 
     // Reads every field from the attribute in the drawing; the host's status
     // of the open (or of the close). Not an attribute: nothing read, eOk.
@@ -58,6 +61,10 @@ public:
     AcDb::TextHorzMode m_horizontalMode;
     AcDb::TextVertMode m_verticalMode;
     DWORD m_dwMirror;
+
+private:
+    // Every field, in the order the editor's attribute gives them.
+    void readFields(const AcDbAttribute* pAttribute);
 };
 
 // Attribute tag to attribute; a tag occurs once, the later attribute wins.

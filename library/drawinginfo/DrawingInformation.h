@@ -71,9 +71,12 @@ public:
 protected:
     // Writes the whole file's content into an open text file.
     void writeContent(CStdioFile& file, LPCTSTR sPath);
-    void dumpGREVBlocks(CStdioFile& file);
-    void dumpXREFBlocks(CStdioFile& file, const std::vector<XrefRecord>& vectorRecords,
+    // The sections append to the text that the writer then writes.
+    void dumpGREVBlocks(CString& sText);
+    void dumpXREFBlocks(CString& sText, const std::vector<XrefRecord>& vectorRecords,
                         LPCTSTR sKeyword);
+    static void appendNames(CString& sText, LPCTSTR sKeyword,
+                            const std::vector<CString>& vectorNames);
 
     CDrawingData* m_pDwgData;
     bool m_bValid;
