@@ -97,14 +97,15 @@ bool CDocumentLockFile::parse(const char* pData, size_t iSize) {
             return false;
         }
     }
-    m_sLockedAt = vectorLines[0].Mid((int)strlen(CDocumentLock::kLockedAt));
-    m_sUser = vectorLines[1].Mid((int)strlen(CDocumentLock::kBy));
-    m_sComputer = vectorLines[2].Mid((int)strlen(CDocumentLock::kFrom));
-    if (!parseLockTime(m_sLockedAt, m_timeLockedAt)) {
+    const CString sLockedAt = vectorLines[0].Mid((int)strlen(CDocumentLock::kLockedAt));
+    if (!parseLockTime(sLockedAt, m_timeLockedAt)) {
         m_sError.Format("not a lock file: \"%s\" is no time of the form 3 Dec 2026 09:00",
-                        (LPCTSTR)m_sLockedAt);
+                        (LPCTSTR)sLockedAt);
         return false;
     }
+    m_sLockedAt = sLockedAt;
+    m_sUser = vectorLines[1].Mid((int)strlen(CDocumentLock::kBy));
+    m_sComputer = vectorLines[2].Mid((int)strlen(CDocumentLock::kFrom));
     return true;
 }
 

@@ -46,8 +46,7 @@ void usage(FILE* out) {
 }
 
 int usageError(const std::string& sProblem) {
-    fprintf(stderr, "%s: %s\n", kTool, sProblem.c_str());
-    usage(stderr);
+    fprintf(stderr, "%s: %s (see %s --help)\n", kTool, sProblem.c_str(), kTool);
     return kExitUsage;
 }
 

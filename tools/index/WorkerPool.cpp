@@ -1,6 +1,7 @@
 #include "WorkerPool.h"
 
 #include <fcntl.h>
+#include <malloc.h>
 #include <poll.h>
 #include <sys/resource.h>
 #include <sys/types.h>
@@ -104,12 +105,22 @@ void closeFd(int& fd) {
 }  // namespace
 
 int runWorker() {
+#ifdef __GLIBC__
+    // A worker's memory is the drawing at hand: large blocks go back to the
+    // system when freed (the allocator would otherwise raise its threshold
+    // after the first large drawing and keep them), and what the heap holds
+    // free is returned after every drawing.
+    mallopt(M_MMAP_THRESHOLD, 256 * 1024);
+#endif
     std::string sPath;
     while (std::getline(std::cin, sPath)) {
         if (sPath.empty()) {
             continue;
         }
         const IndexResult result = indexDrawing(sPath);
+#ifdef __GLIBC__
+        malloc_trim(0);
+#endif
         std::string sLine;
         switch (result.outcome) {
             case IndexOutcome::Written:
