@@ -93,6 +93,7 @@ struct Worker {
     std::string sBuffer;
     std::string sCurrent;
     bool bBusy = false;
+    bool bGarbled = false;  // it wrote something that is no answer
 };
 
 void closeFd(int& fd) {
@@ -150,6 +151,12 @@ std::vector<std::string> WorkerPool::run(const std::vector<std::string>& vectorP
                                          const std::function<void(const WorkResult&)>& onResult,
                                          const std::function<void()>& onIdle,
                                          const volatile sig_atomic_t& iStopRequests) {
+    // A worker that has died must not take this process with it when a
+    // drawing is written to its input.
+    struct sigaction ignore = {};
+    struct sigaction previous = {};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGPIPE, &ignore, &previous);
     std::deque<std::string> queue(vectorPaths.begin(), vectorPaths.end());
     std::vector<std::string> vectorLeft;
     std::vector<Worker> workers;
@@ -188,6 +195,7 @@ std::vector<std::string> WorkerPool::run(const std::vector<std::string>& vectorP
             // workers leave it to this program, which lets them finish the
             // drawing at hand.
             signal(SIGINT, SIG_IGN);
+            signal(SIGPIPE, SIG_DFL);
             dup2(aiTasks[0], STDIN_FILENO);
             dup2(aiAnswers[1], STDOUT_FILENO);
             execv(m_sProgram.c_str(), vectorArgv.data());
@@ -293,6 +301,11 @@ std::vector<std::string> WorkerPool::run(const std::vector<std::string>& vectorP
                         answer.sPath = worker.sCurrent;
                         onResult(answer);
                         dispatch(worker);
+                    } else if (!worker.bGarbled) {
+                        // Not an answer: the worker cannot be trusted with
+                        // more; its end reports the drawing at hand.
+                        worker.bGarbled = true;
+                        kill(worker.pid, SIGKILL);
                     }
                 }
                 continue;
@@ -313,7 +326,9 @@ std::vector<std::string> WorkerPool::run(const std::vector<std::string>& vectorP
                 } else {
                     WorkResult answer;
                     answer.sPath = worker.sCurrent;
-                    answer.result.sReason = exitText(iStatus);
+                    answer.result.sReason = worker.bGarbled
+                                                ? "the indexing process gave an answer that is none"
+                                                : exitText(iStatus);
                     onResult(answer);
                 }
             }
@@ -327,6 +342,7 @@ std::vector<std::string> WorkerPool::run(const std::vector<std::string>& vectorP
         }
     }
     vectorLeft.insert(vectorLeft.end(), queue.begin(), queue.end());
+    sigaction(SIGPIPE, &previous, nullptr);
     return vectorLeft;
 }
 

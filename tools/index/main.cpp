@@ -236,7 +236,6 @@ int main(int argc, char** argv) {
     std::vector<std::string> vectorLeft;
     WorkerPool pool(programFile(), {"--worker", "--module", sModule}, iWorkers);
     if (!vectorWork.empty()) {
-        signal(SIGPIPE, SIG_IGN);
         struct sigaction action = {};
         action.sa_handler = onStop;
         sigemptyset(&action.sa_mask);
