@@ -107,11 +107,11 @@ void closeFd(int& fd) {
 
 int runWorker() {
 #ifdef __GLIBC__
-    // A worker's memory is the drawing at hand: large blocks go back to the
-    // system when freed (the allocator would otherwise raise its threshold
-    // after the first large drawing and keep them), and what the heap holds
-    // free is returned after every drawing.
-    mallopt(M_MMAP_THRESHOLD, 256 * 1024);
+    // A worker's memory is the drawing at hand: blocks of large drawings go
+    // back to the system when freed, while the many small drawings reuse the
+    // heap. (Left to itself the allocator raises this threshold after the
+    // first large drawing and keeps the next large ones on its heap.)
+    mallopt(M_MMAP_THRESHOLD, 4 << 20);
 #endif
     std::string sPath;
     while (std::getline(std::cin, sPath)) {
@@ -119,9 +119,6 @@ int runWorker() {
             continue;
         }
         const IndexResult result = indexDrawing(sPath);
-#ifdef __GLIBC__
-        malloc_trim(0);
-#endif
         std::string sLine;
         switch (result.outcome) {
             case IndexOutcome::Written:
