@@ -46,7 +46,7 @@ module='C:\Tarvex\Brevant\bin\Brevant15.arx'
 piece=$(( (drawings + 7) / 8 ))
 
 clear_dins() { find "$work/C/Jobs" -type d -name docinfo -prune -exec rm -rf {} +; }
-seconds() { local start=$1; echo "$(date +%s.%N) - $start" | bc -l; }
+seconds() { awk -v start="$1" -v now="$(date +%s.%N)" 'BEGIN { print now - start }'; }
 
 start=$(date +%s.%N)
 "$bin/brevant-index" -j 1 --module "$module" --files-from "$work/drawings.txt" > /dev/null
@@ -68,6 +68,6 @@ done < <(cd "$work/one" && find . -name '*.din')
 written=$(cd "$work/C/Jobs" && find . -name '*.din' | wc -l)
 printf 'one brevant-index over %d drawings: %.2f s\n' "$drawings" "$one"
 printf 'GNU parallel, two job slots, pieces of %d drawings: %.2f s (%.2f times as fast)\n' \
-    "$piece" "$two" "$(echo "$one / $two" | bc -l)"
+    "$piece" "$two" "$(awk -v a="$one" -v b="$two" 'BEGIN { print a / b }')"
 echo "files written through GNU parallel: $written; different from the single run's: $different"
 [ "$written" = "$drawings" ] && [ "$different" = 0 ]
