@@ -6,6 +6,11 @@
 #include "Identity.h"
 #include "Messages.h"
 
+const LPCTSTR CDocumentLock::kLockedAt = _T("Locked At: ");
+const LPCTSTR CDocumentLock::kBy = _T("By: ");
+const LPCTSTR CDocumentLock::kFrom = _T("From: ");
+const LPCTSTR CDocumentLock::kTimeFormat = _T("%#d %b %Y %H:%M");
+
 CDocumentLock::CDocumentLock() : m_bLockCreated(false) {}
 
 CDocumentLock::CDocumentLock(LPCTSTR sFileName) : m_sFileName(sFileName), m_bLockCreated(false) {}
@@ -27,10 +32,9 @@ void CDocumentLock::create() {
     }
     m_sLockFileName = lockFileName(sFolder, m_sFileName);
 
-    const CString sLockedAt =
-        _T("Locked At: ") + CTime::GetCurrentTime().Format(_T("%#d %b %Y %H:%M"));
-    const CString sBy = _T("By: ") + Pellam::Util::getUserName();
-    const CString sFrom = _T("From: ") + Pellam::Util::getComputerName();
+    const CString sLockedAt = kLockedAt + CTime::GetCurrentTime().Format(kTimeFormat);
+    const CString sBy = kBy + Pellam::Util::getUserName();
+    const CString sFrom = kFrom + Pellam::Util::getComputerName();
 
     CStdioFile fileLock;
     CFileException* pError = new CFileException;

@@ -30,6 +30,13 @@ public:
     // backslash): title, "-", extension (letter case kept), ".lok".
     static CString lockFileName(LPCTSTR sDocInfoFolder, LPCTSTR sDrawing);
 
+    // The lines of a lock file begin with these, in this order; the time is
+    // local time in the form of kTimeFormat (3 Dec 2026 09:00).
+    static const LPCTSTR kLockedAt;
+    static const LPCTSTR kBy;
+    static const LPCTSTR kFrom;
+    static const LPCTSTR kTimeFormat;
+
 private:
     CString m_sFileName;
     CString m_sLockFileName;

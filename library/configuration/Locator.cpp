@@ -291,6 +291,10 @@ CString Locate(int iWhere) {
     return sResult;
 }
 
+void setModuleFile(LPCTSTR sModuleFile) {
+    G_sModuleFile = PellamFile::FullPath(sModuleFile);
+}
+
 CString findFileUpwards(LPCTSTR sFileName, LPCTSTR sStartFolder) {
     CString sFolder = withoutBackslash(CString(sStartFolder));
     if (sFolder.IsEmpty()) {

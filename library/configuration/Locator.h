@@ -33,6 +33,10 @@ namespace Pellam {
 namespace Locator {
 
 CString Locate(int iWhere);
+// Programs that run the library outside the module (the indexing tool) name
+// the module file whose install folder applies, as if the library were that
+// module; the module itself finds its own file.
+void setModuleFile(LPCTSTR sModuleFile);
 // The folder nearest to sStartFolder, upwards, that holds the file; "" if none.
 CString findFileUpwards(LPCTSTR sFileName, LPCTSTR sStartFolder);
 

@@ -77,6 +77,12 @@ CString CDrawingInformation::getGREVBlockName() {
     return CString(_T("grevn"));
 }
 
+CString CDrawingInformation::dinFileName(LPCTSTR sDocInfoFolder, LPCTSTR sPath) {
+    const CString sExtension = PellamFile::Extension(sPath);
+    const CString sTitle = PellamFile::BaseName(sPath, _T(".") + sExtension);
+    return CString(sDocInfoFolder) + sTitle + _T("-") + sExtension + _T(".din");
+}
+
 CString CDrawingInformation::quoteIfBlank(const CString& sName) {
     return holdsBlank(sName) ? _T("\"") + sName + _T("\"") : sName;
 }
@@ -103,9 +109,7 @@ bool CDrawingInformation::WriteDinFile(LPCTSTR sPath) {
     if (sFolder.IsEmpty()) {
         return false;
     }
-    const CString sExtension = PellamFile::Extension(sPath);
-    const CString sTitle = PellamFile::BaseName(sPath, _T(".") + sExtension);
-    const CString sFileName = sFolder + sTitle + _T("-") + sExtension + _T(".din");
+    const CString sFileName = dinFileName(sFolder, sPath);
 
     // The file is written whole under a name of this process's own and put in
     // place in one step, so a reader never sees half a file and a failure

@@ -51,6 +51,9 @@ public:
     // The name of the revision block definition; "" when revision blocks are
     // not looked for.
     CString getGREVBlockName();
+    // The drawing information file of the drawing sPath in the docinfo folder
+    // sDocInfoFolder (ending in a backslash): title, "-", extension, ".din".
+    static CString dinFileName(LPCTSTR sDocInfoFolder, LPCTSTR sPath);
     // The name in double quotes when it holds a blank or a tab.
     static CString quoteIfBlank(const CString& sName);
     // The drawing's folder as the document manager knows it: a mapped drive as

@@ -189,5 +189,10 @@ bool RecursiveCreateDirectory(LPCTSTR sPath, LPSECURITY_ATTRIBUTES pSecurityAttr
         return false;
     }
     Pellam::Messages::traceFormat(_T("\n<-CreateDirectory(\"%s\")"), (LPCTSTR)sDirectory);
-    return CreateDirectoryA(sDirectory, pSecurityAttributes) != FALSE;
+    if (CreateDirectoryA(sDirectory, pSecurityAttributes)) {
+        return true;
+    }
+    // Another editor (or another process of a batch) may have made the
+    // folder since it was looked for: it is there, which is what was asked.
+    return ::GetLastError() == ERROR_ALREADY_EXISTS && PellamFile::DirectoryExists(sDirectory);
 }

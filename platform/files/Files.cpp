@@ -101,8 +101,11 @@ bool folderRefusesEntries(const ResolvedPath& path) {
     return path.readOnly || ownerCannotWrite(parentOf(path.native));
 }
 
-void toFileTime(time_t t, FILETIME& ft) {
-    const unsigned long long ticks = ((unsigned long long)t + 11644473600ULL) * 10000000ULL;
+// Windows file times count 100-nanosecond ticks since 1601, so that two
+// writes within one second still tell which came first.
+void toFileTime(const struct timespec& t, FILETIME& ft) {
+    const unsigned long long ticks = ((unsigned long long)t.tv_sec + 11644473600ULL) * 10000000ULL +
+                                     (unsigned long long)t.tv_nsec / 100ULL;
     ft.dwLowDateTime = (DWORD)ticks;
     ft.dwHighDateTime = (DWORD)(ticks >> 32);
 }
@@ -121,9 +124,9 @@ DWORD attributesOf(const struct stat& st, const std::string& name) {
 void fillFindData(const struct stat& st, const std::string& name, WIN32_FIND_DATAA& data) {
     memset(&data, 0, sizeof data);
     data.dwFileAttributes = attributesOf(st, name);
-    toFileTime(st.st_ctime, data.ftCreationTime);
-    toFileTime(st.st_atime, data.ftLastAccessTime);
-    toFileTime(st.st_mtime, data.ftLastWriteTime);
+    toFileTime(st.st_ctim, data.ftCreationTime);
+    toFileTime(st.st_atim, data.ftLastAccessTime);
+    toFileTime(st.st_mtim, data.ftLastWriteTime);
     if (!S_ISDIR(st.st_mode)) {
         data.nFileSizeHigh = (DWORD)((unsigned long long)st.st_size >> 32);
         data.nFileSizeLow = (DWORD)st.st_size;
