@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace {
@@ -18,37 +19,19 @@ bool startsWith(const CString& sText, LPCTSTR sStart) {
 
 bool CDocumentLockFile::read(LPCTSTR sLockFile) {
     *this = CDocumentLockFile();
-    CFile file;
-    CFileException error;
-    if (!file.Open(sLockFile, CFile::modeRead | CFile::shareDenyNone | CFile::typeBinary, &error)) {
-        char szText[512] = {0};
-        error.m_strFileName = sLockFile;
-        error.GetErrorMessage(szText, sizeof szText);
-        m_sError = szText;
-        return false;
-    }
-    std::vector<char> vectorBytes;
-    try {
-        const DWORD dwLength = file.GetLength();
-        if (dwLength > kMaxFileSize) {
-            file.Abort();
+    std::string sBytes;
+    DWORD dwLength = 0;
+    switch (PellamFile::ReadWholeFile(sLockFile, kMaxFileSize, sBytes, dwLength, m_sError)) {
+        case PellamFile::READ_FAILED:
+            return false;
+        case PellamFile::READ_TOO_LARGE:
             m_sError.Format("not a lock file: %lu bytes, where a lock file has three short lines",
                             (unsigned long)dwLength);
             return false;
-        }
-        vectorBytes.resize(dwLength);
-        const UINT nRead = dwLength == 0 ? 0 : file.Read(vectorBytes.data(), dwLength);
-        vectorBytes.resize(nRead);
-        file.Close();
-    } catch (CException* pException) {
-        char szText[512] = {0};
-        pException->GetErrorMessage(szText, sizeof szText);
-        pException->Delete();
-        file.Abort();
-        m_sError = szText;
-        return false;
+        case PellamFile::READ_WHOLE:
+            break;
     }
-    return parse(vectorBytes.data(), vectorBytes.size());
+    return parse(sBytes.data(), sBytes.size());
 }
 
 bool CDocumentLockFile::parse(const char* pData, size_t iSize) {

@@ -1,6 +1,7 @@
 #include "DinFileReader.h"
 
 #include "Base64.h"
+#include "FileUtil.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -92,37 +93,19 @@ void CDinFileReader::problem(int iLine, const CString& sText) {
 
 bool CDinFileReader::read(LPCTSTR sPath) {
     reset();
-    CFile file;
-    CFileException error;
-    if (!file.Open(sPath, CFile::modeRead | CFile::shareDenyNone | CFile::typeBinary, &error)) {
-        char szText[512] = {0};
-        error.m_strFileName = sPath;
-        error.GetErrorMessage(szText, sizeof szText);
-        m_sError = szText;
-        return false;
-    }
-    std::vector<char> vectorBytes;
-    try {
-        const DWORD dwLength = file.GetLength();
-        if (dwLength > kMaxFileSize) {
-            file.Abort();
+    std::string sBytes;
+    DWORD dwLength = 0;
+    switch (PellamFile::ReadWholeFile(sPath, kMaxFileSize, sBytes, dwLength, m_sError)) {
+        case PellamFile::READ_FAILED:
+            return false;
+        case PellamFile::READ_TOO_LARGE:
             m_sError.Format("%s is too large for a drawing information file (%lu bytes)", sPath,
                             (unsigned long)dwLength);
             return false;
-        }
-        vectorBytes.resize(dwLength);
-        const UINT nRead = dwLength == 0 ? 0 : file.Read(vectorBytes.data(), dwLength);
-        vectorBytes.resize(nRead);
-        file.Close();
-    } catch (CException* pException) {
-        char szText[512] = {0};
-        pException->GetErrorMessage(szText, sizeof szText);
-        pException->Delete();
-        file.Abort();
-        m_sError = szText;
-        return false;
+        case PellamFile::READ_WHOLE:
+            break;
     }
-    return parse(vectorBytes.data(), vectorBytes.size());
+    return parse(sBytes.data(), sBytes.size());
 }
 
 std::vector<CString> CDinFileReader::splitLines(const char* pData, size_t iSize) {

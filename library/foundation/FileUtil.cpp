@@ -159,6 +159,43 @@ CString FullPath(LPCTSTR sPath) {
     return CString(sFullPath);
 }
 
+CString ExceptionMessage(CException* pException) {
+    char szText[512] = {0};
+    pException->GetErrorMessage(szText, sizeof szText);
+    return CString(szText);
+}
+
+ReadResult ReadWholeFile(LPCTSTR sPath, DWORD dwMaxBytes, std::string& sBytes, DWORD& dwLength,
+                         CString& sError) {
+    sBytes.clear();
+    dwLength = 0;
+    CFile file;
+    CFileException error;
+    if (!file.Open(sPath, CFile::modeRead | CFile::shareDenyNone | CFile::typeBinary, &error)) {
+        error.m_strFileName = sPath;
+        sError = ExceptionMessage(&error);
+        return READ_FAILED;
+    }
+    try {
+        dwLength = file.GetLength();
+        if (dwLength > dwMaxBytes) {
+            file.Abort();
+            return READ_TOO_LARGE;
+        }
+        sBytes.assign(dwLength, '\0');
+        const UINT nRead = dwLength == 0 ? 0 : file.Read(&sBytes[0], dwLength);
+        sBytes.resize(nRead);
+        file.Close();
+    } catch (CException* pException) {
+        sError = ExceptionMessage(pException);
+        pException->Delete();
+        file.Abort();
+        sBytes.clear();
+        return READ_FAILED;
+    }
+    return READ_WHOLE;
+}
+
 }  // namespace PellamFile
 
 bool RecursiveCreateDirectory(LPCTSTR sPath, LPSECURITY_ATTRIBUTES pSecurityAttributes) {

@@ -3,6 +3,9 @@
 #include <afx.h>
 #include <windows.h>
 
+#include "FileUtil.h"
+#include "brevant/files.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -30,77 +33,32 @@ std::string fullWindowsPath(const std::string& sPath) {
     return sFull;
 }
 
-namespace {
-
-std::string fileErrorText(CException* pException) {
-    char szText[512] = {0};
-    pException->GetErrorMessage(szText, sizeof szText);
-    return szText;
-}
-
-}  // namespace
-
 bool readWholeFile(const std::string& sPath, size_t iMaxBytes, std::string& sBytes,
                    std::string& sError) {
-    CFile file;
-    CFileException error;
-    if (!file.Open(sPath.c_str(), CFile::modeRead | CFile::shareDenyNone | CFile::typeBinary,
-                   &error)) {
-        error.m_strFileName = sPath.c_str();
-        sError = fileErrorText(&error);
-        return false;
-    }
-    try {
-        const DWORD dwLength = file.GetLength();
-        if (dwLength > iMaxBytes) {
-            file.Abort();
+    const DWORD dwMax = iMaxBytes > 0xFFFFFFFFu ? 0xFFFFFFFFu : (DWORD)iMaxBytes;
+    DWORD dwLength = 0;
+    CString sReason;
+    switch (PellamFile::ReadWholeFile(sPath.c_str(), dwMax, sBytes, dwLength, sReason)) {
+        case PellamFile::READ_WHOLE:
+            return true;
+        case PellamFile::READ_TOO_LARGE:
             sError = sPath + " is too large (" + std::to_string(dwLength) + " bytes, at most " +
                      std::to_string(iMaxBytes) + ")";
             return false;
-        }
-        sBytes.assign(dwLength, '\0');
-        const UINT nRead = dwLength == 0 ? 0 : file.Read(&sBytes[0], dwLength);
-        sBytes.resize(nRead);
-        file.Close();
-    } catch (CException* pException) {
-        sError = fileErrorText(pException);
-        pException->Delete();
-        file.Abort();
-        return false;
+        case PellamFile::READ_FAILED:
+            break;
     }
-    return true;
+    sError = (LPCTSTR)sReason;
+    return false;
 }
 
+// Through the platform's one whole-file replacement: a reader never sees half
+// a file, and a failure leaves the old one.
 bool writeWholeFile(const std::string& sPath, const std::string& sBytes, std::string& sError) {
-    const std::string sTemporary =
-        sPath + "." + std::to_string((unsigned long)::GetCurrentProcessId()) + ".tmp";
-    CFile file;
-    CFileException error;
-    if (!file.Open(sTemporary.c_str(), CFile::modeCreate | CFile::modeWrite | CFile::typeBinary,
-                   &error)) {
-        error.m_strFileName = sPath.c_str();
-        sError = fileErrorText(&error);
-        return false;
-    }
-    try {
-        if (!sBytes.empty()) {
-            file.Write(sBytes.data(), (UINT)sBytes.size());
-        }
-        file.Flush();
-        file.Close();
-    } catch (CException* pException) {
-        if (CFileException* pFile = dynamic_cast<CFileException*>(pException)) {
-            pFile->m_strFileName = sPath.c_str();
-        }
-        sError = fileErrorText(pException);
-        pException->Delete();
-        file.Abort();
-        ::DeleteFileA(sTemporary.c_str());
-        return false;
-    }
-    if (!::MoveFileExA(sTemporary.c_str(), sPath.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-        sError = osErrorText(::GetLastError(), sPath);
-        ::DeleteFileA(sTemporary.c_str());
+    const DWORD dwError =
+        brevant::platform::writeFileAtomically(sPath, sBytes.data(), sBytes.size());
+    if (dwError != ERROR_SUCCESS) {
+        sError = osErrorText(dwError, sPath);
         return false;
     }
     return true;
@@ -109,7 +67,7 @@ bool writeWholeFile(const std::string& sPath, const std::string& sBytes, std::st
 std::string osErrorText(unsigned long iError, const std::string& sPath) {
     CFileException error(CFileException::OsErrorToException((LONG)iError), (LONG)iError,
                          sPath.c_str());
-    return fileErrorText(&error);
+    return (LPCTSTR)PellamFile::ExceptionMessage(&error);
 }
 
 bool lastWriteTime(const std::string& sPath, uint64_t& iFileTime) {

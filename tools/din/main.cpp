@@ -4,6 +4,7 @@
 #include "BitmapImage.h"
 #include "DinFileReader.h"
 #include "DocumentData.h"
+#include "FileUtil.h"
 #include "Maintenance.h"
 #include "PngImage.h"
 #include "ToolSupport.h"
@@ -308,11 +309,9 @@ int showPreview(const std::string& sDrawing, const std::string& sThumbnail) {
             bFound = Pellam::dumpDrawingPreview(sPath.c_str(), file);
             file.Close();
         } catch (CException* pException) {
-            char szText[512] = {0};
-            pException->GetErrorMessage(szText, sizeof szText);
+            sError = (LPCTSTR)PellamFile::ExceptionMessage(pException);
             pException->Delete();
             file.Abort();
-            sError = szText;
         }
     }
     std::string sText;

@@ -35,9 +35,7 @@ std::string oneLine(std::string sText) {
 }
 
 std::string exceptionText(CException* pException) {
-    char szText[512] = {0};
-    pException->GetErrorMessage(szText, sizeof szText);
-    return szText;
+    return (LPCTSTR)PellamFile::ExceptionMessage(pException);
 }
 
 // Drops the "# written at: ..." line, which differs on every write.
