@@ -3,7 +3,8 @@
 # Debian's packages. Does nothing when everything is there already.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev python3-ezdxf)
+packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev python3-ezdxf
+          libedit-dev tmux groff-base)
 missing=()
 for p in "${packages[@]}"; do
     dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
