@@ -8,11 +8,11 @@ set(CPACK_PACKAGE_VENDOR Tarvex)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "Brevant ARX Utilities: drawing tracking for a desktop document manager")
-set(CPACK_PACKAGE_DESCRIPTION
-    "The module Brevant15.arx follows every drawing a person opens, saves and closes in the\n"
-    "drawing editor and keeps lock, history and drawing information files beside it for a\n"
-    "document manager. The package holds the module with its companion module and standard\n"
-    "settings, the editor brevant-editor on which it runs, and the programs beside it.")
+set(CPACK_PACKAGE_DESCRIPTION "The module Brevant15.arx follows every drawing a person opens, saves
+and closes in the drawing editor, and keeps lock, history and drawing
+information files beside it for a desktop document manager. The package
+holds the module with its companion module and standard settings, the
+editor brevant-editor on which it runs, and the programs beside it.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Tarvex Brevant team <brevant@tarvex.example>")
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
