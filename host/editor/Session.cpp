@@ -213,6 +213,9 @@ ScriptOutcome runInteractive(std::istream& in, bool echoInput) {
 }
 
 bool startSession(StartDrawing start, const std::string& drawing) {
+    // Settings in a form the editor cannot use are said now, not at their first use.
+    brevant::platform::checkSettings();
+    brevant::platform::settingChoice("LISPDISPATCH", {"direct", "invoke"});
     switch (start) {
         case StartDrawing::New:
             return newDocument() != nullptr;

@@ -15,8 +15,6 @@
 #include "lisp/LispReader.h"
 #include "loader/Linker.h"
 
-#include <strings.h>
-
 #include <algorithm>
 #include <map>
 #include <new>
@@ -70,7 +68,7 @@ const Definition* lookUp(const std::string& upperName) {
 }
 
 bool dispatchThroughMessage() {
-    return strcasecmp(brevant::platform::setting("LISPDISPATCH", "direct").c_str(), "invoke") == 0;
+    return brevant::platform::settingChoice("LISPDISPATCH", {"direct", "invoke"}) == "invoke";
 }
 
 bool setResult(Value value) {

@@ -106,8 +106,9 @@ ScriptOutcome runInteractive(LineSource& source);
 ScriptOutcome runInteractive(std::istream& in, bool echoInput);
 
 // How the editor starts: with a new drawing, Drawing1.dwg, as the real editor
-// does; with a drawing file opened; or with no drawing. False when the drawing
-// cannot be opened (the reason is printed).
+// does; with a drawing file opened; or with no drawing. The settings are read
+// first, so that those that cannot be used are reported at once. False when
+// the drawing cannot be opened (the reason is printed).
 enum class StartDrawing { New, Open, None };
 bool startSession(StartDrawing start, const std::string& drawing = "");
 
