@@ -3,8 +3,10 @@
 # Debian's packages. Does nothing when everything is there already.
 set -euo pipefail
 
+# libedit-dev: line editing at the editor's prompt; tmux: the terminal test;
+# groff-base: the man pages' check; dpkg-dev and file: cpack's Debian package.
 packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev python3-ezdxf
-          libedit-dev tmux groff-base)
+          libedit-dev tmux groff-base dpkg-dev file)
 missing=()
 for p in "${packages[@]}"; do
     dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
