@@ -59,5 +59,8 @@ bool listItems(const Value& value, std::vector<Value>& items, bool& dotted);
 // Longest text a function makes; longer is "; error: string too long", so that
 // no loop can use up the editor's memory one text at a time.
 constexpr size_t kMaxTextLength = 16u << 20;
+// Most memory one list that list or cons makes may hold; more is
+// "; error: insufficient memory".
+constexpr size_t kMaxListBytes = 32u << 20;
 
 }  // namespace brevant::host::lisp

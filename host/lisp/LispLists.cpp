@@ -29,11 +29,15 @@ std::vector<Value> itemsOf(const Value& list, const char* predicate, bool& dotte
 }
 
 // A list that list or cons makes: no deeper than the reader reads, so that
-// printing it or handing it to a module cannot exhaust the stack.
+// printing it or handing it to a module cannot exhaust the stack, and no
+// larger than kMaxListBytes, so that a loop that doubles a list stops early.
 Value madeList(std::vector<Value> items, bool dotted = false) {
     Value list = Value::makeList(std::move(items), dotted);
     if (list.nesting > kMaxDepth) {
         fail("too many nested lists");
+    }
+    if (list.itemBytes > kMaxListBytes) {
+        fail("insufficient memory");
     }
     return list;
 }

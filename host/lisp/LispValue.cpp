@@ -44,6 +44,7 @@ Value Value::makeList(std::vector<Value> items, bool dotted) {
     v.dotted = dotted && v.items.size() >= 2;
     for (const Value& item : v.items) {
         v.nesting = std::max(v.nesting, item.nesting);
+        v.itemBytes += footprint(item);
     }
     ++v.nesting;
     return v;

@@ -354,7 +354,8 @@ TEST_F(Lisp, BindingsOfACallAreGivenBackEvenAfterAnError) {
 }
 
 // Lists that evaluation builds are no deeper than the reader reads, so that
-// printing them or handing them to a module cannot exhaust the stack.
+// printing them or handing them to a module cannot exhaust the stack, and no
+// larger than a limit, so that no loop exhausts the memory.
 TEST_F(Lisp, ListsBuiltByEvaluationStayWithinTheNestingLimit) {
     EXPECT_FALSE(evaluateLisp("(setq l nil) (repeat 100000 (setq l (list l)))"));
     EXPECT_EQ(printed(), "nil\n; error: too many nested lists\n");
@@ -362,6 +363,9 @@ TEST_F(Lisp, ListsBuiltByEvaluationStayWithinTheNestingLimit) {
     EXPECT_EQ(printed(), "; error: too many nested lists\n");
     EXPECT_TRUE(evaluateLisp("(setq m nil) (repeat 1000 (setq m (cons 1 m)) nil) (length m)"));
     EXPECT_EQ(printed(), "nil\nnil\n1000\n");
+    // A list that doubles at every step stops long before the memory runs out.
+    EXPECT_FALSE(evaluateLisp("(setq d '(1)) (repeat 100 (setq d (list d d)))"));
+    EXPECT_EQ(printed(), "(1)\n; error: insufficient memory\n");
 }
 
 TEST_F(Lisp, ACancelStopsTheEvaluationAndTheNextLineStartsAfresh) {
