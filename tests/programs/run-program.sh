@@ -57,7 +57,7 @@ if [ "${UPDATE_TRANSCRIPTS:-}" = 1 ]; then
 fi
 for transcript in help.txt version.txt; do
     if [ ! -f "$folder/$transcript" ]; then
-        fail "no $folder/$transcript (UPDATE_TRANSCRIPTS=1 $0 ... writes it)"
+        fail "no $folder/$transcript (UPDATE_TRANSCRIPTS=1 ctest -R program.$(basename "$program") writes it)"
     elif ! diff -u "$folder/$transcript" "$run/$transcript"; then
         fail "$transcript differs from $folder/$transcript (above: - expected, + printed)"
     fi
