@@ -10,6 +10,15 @@
 # The versions default to the project's version. Each extra translation gets
 # a string table with the same strings, changed by its Key=Value fields.
 
+# The project's version in the four parts of a version resource (1.0.0.0).
+string(REGEX MATCHALL "[0-9]+" BREVANT_VERSION_PARTS "${PROJECT_VERSION}")
+list(LENGTH BREVANT_VERSION_PARTS count)
+while(count LESS 4)
+    list(APPEND BREVANT_VERSION_PARTS 0)
+    list(LENGTH BREVANT_VERSION_PARTS count)
+endwhile()
+list(JOIN BREVANT_VERSION_PARTS "." BREVANT_FILE_VERSION)
+
 if(NOT TARGET brevant_mkversionres)
     add_executable(brevant_mkversionres ${CMAKE_SOURCE_DIR}/tools/mkversionres/mkversionres.cpp)
     set_target_properties(brevant_mkversionres PROPERTIES
@@ -27,14 +36,7 @@ function(brevant_embed_version_resource target)
             message(FATAL_ERROR "brevant_embed_version_resource(${target}): ${required} is missing")
         endif()
     endforeach()
-    set(fourPart "${PROJECT_VERSION}")
-    string(REGEX MATCHALL "[0-9]+" parts "${fourPart}")
-    list(LENGTH parts count)
-    while(count LESS 4)
-        list(APPEND parts 0)
-        list(LENGTH parts count)
-    endwhile()
-    list(JOIN parts "." fourPart)
+    set(fourPart ${BREVANT_FILE_VERSION})
     if(NOT V_FILE_VERSION)
         set(V_FILE_VERSION ${fourPart})
     endif()

@@ -3,8 +3,12 @@
 # Debian's packages. Does nothing when everything is there already.
 set -euo pipefail
 
+# libpng-dev: the preview pictures of brevant-din; parallel and time: the
+# archive tools' tests and benchmark; libedit-dev: line editing at the
+# editor's prompt; tmux: the terminal test; groff-base: the man pages' check;
+# dpkg-dev and file: cpack's Debian package.
 packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev python3-ezdxf
-          libpng-dev parallel time)
+          libpng-dev parallel time libedit-dev tmux groff-base dpkg-dev file)
 missing=()
 for p in "${packages[@]}"; do
     dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

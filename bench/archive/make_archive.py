@@ -40,6 +40,7 @@ md = importlib.util.module_from_spec(_spec)
 _spec.loader.exec_module(md)
 
 SAMPLE_C = os.path.join(ROOT, "samples", "drives", "C")
+STANDARD_SETTINGS = os.path.join(ROOT, "app", "support", "StandardSettings.txt")
 FILLER_HANDLE = 0x100000
 LARGE_EVERY = 160  # handles of added entities start here, above any template's
 
@@ -243,10 +244,13 @@ def main():
 
     rng = random.Random(args.seed)
     drive_c = os.path.join(args.out, "C")
-    for settings in ("Tarvex/Brevant/support/StandardSettings.txt",
-                     "Tarvex/DomainSettings/DomainSettings.txt"):
+    # The standard settings are installed with the module; the office's
+    # domain settings come with the sample project.
+    for source, settings in ((STANDARD_SETTINGS, "Tarvex/Brevant/support/StandardSettings.txt"),
+                             (os.path.join(SAMPLE_C, "Tarvex/DomainSettings/DomainSettings.txt"),
+                              "Tarvex/DomainSettings/DomainSettings.txt")):
         os.makedirs(os.path.dirname(os.path.join(drive_c, settings)), exist_ok=True)
-        shutil.copy(os.path.join(SAMPLE_C, settings), os.path.join(drive_c, settings))
+        shutil.copy(source, os.path.join(drive_c, settings))
 
     filler = None
     listing = []

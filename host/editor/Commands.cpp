@@ -8,6 +8,7 @@
 #include "editor/Documents.h"
 #include "editor/Output.h"
 #include "hostdb.h"
+#include "lisp/Lisp.h"
 #include "loader/Linker.h"
 #include "rxregsvc.h"
 
@@ -94,6 +95,36 @@ bool arxCommand(const std::string& arguments) {
     return false;
 }
 
+// ---- APPLOAD ------------------------------------------------------------------------
+
+bool isModuleFile(const std::string& name) {
+    const size_t dot = name.find_last_of('.');
+    const size_t slash = name.find_last_of("\\/");
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
+        return false;
+    }
+    const std::string extension = upper(name.substr(dot));
+    return extension == ".ARX" || extension == ".DBX";
+}
+
+// A module file loads as by ARX LOAD; any other file is read as LISP, as by
+// (load "<file>").
+bool apploadCommand(const std::string& arguments) {
+    const std::string name = unquoted(arguments);
+    if (name.empty()) {
+        say("Requires a file name: APPLOAD <file>.");
+        return false;
+    }
+    if (isModuleFile(name)) {
+        return linker()->loadModule(name.c_str(), true, true);
+    }
+    if (!lisp::loadFile(name)) {
+        return false;
+    }
+    say(name + " successfully loaded.");
+    return true;
+}
+
 // ---- SETVAR in the current drawing's command -----------------------------------------
 
 bool setvarInDrawing(const std::string& arguments) {
@@ -175,6 +206,8 @@ const std::vector<Command>& table() {
           "ARX LOAD|UNLOAD <file>",
           "load or unload a module; ARX ? lists the loaded modules"},
          arxCommand},
+        {{"APPLOAD", {}, "APPLOAD <file>", "load a LISP file (.lsp) or a module (.arx)"},
+         apploadCommand},
         {{"SETVAR", {}, "SETVAR <name> <value>", "set a system variable"}, setvarInDrawing},
         {{"GETVAR", {}, "GETVAR <name>", "show a system variable"}, getvarCommand},
         {{"TYPE", {}, "TYPE <file>", "print a text file"}, typeCommand},
@@ -195,6 +228,8 @@ std::string helpLine(const std::string& usage, const std::string& help, size_t c
     return "  " + usage + std::string(column - usage.size(), ' ') + help + "\n";
 }
 
+const char* const kLispHelp = "evaluate a LISP expression; !<name> shows a variable";
+
 bool helpCommand(const std::string&) {
     const char* const lispUsage = "(name arg ...)";
     size_t column = std::string(lispUsage).size();
@@ -210,7 +245,7 @@ bool helpCommand(const std::string&) {
         }
         text += helpLine(command.info.usage, help, column);
     }
-    text += helpLine(lispUsage, "call a LISP function", column);
+    text += helpLine(lispUsage, kLispHelp, column);
     text +=
         "Settings: TRANSCRIPT=<file> appends the command line to a file;\n"
         "LISPDISPATCH=invoke reaches every LISP function through its module's entry point.";

@@ -29,7 +29,7 @@ bool isComment(const std::string& trimmedLine) {
 
 // Reads one line of at most kMaxLineLength characters; a longer one is read
 // to its end and reported through tooLong. False at the end of the input.
-bool readLine(std::istream& in, std::string& line, bool& tooLong) {
+bool readStreamLine(std::istream& in, std::string& line, bool& tooLong) {
     line.clear();
     tooLong = false;
     char c;
@@ -64,6 +64,9 @@ bool runCommand(const std::string& text) {
     }
     if (line[0] == '(' || line[0] == '\'') {
         return lisp::evaluateLine(line);
+    }
+    if (line[0] == '!') {
+        return lisp::evaluateLine(line.substr(1));  // !name shows a variable's value
     }
     std::string word;
     std::string arguments;
@@ -116,7 +119,7 @@ ScriptOutcome runScript(const std::string& path) {
     std::string line;
     bool tooLong = false;
     int number = 0;
-    while (!hasQuit() && readLine(in, line, tooLong)) {
+    while (!hasQuit() && readStreamLine(in, line, tooLong)) {
         ++number;
         const std::string command = trim(line);
         if (tooLong) {
@@ -142,26 +145,54 @@ ScriptOutcome runScript(const std::string& path) {
     return outcome;
 }
 
-int runInteractive(std::istream& in, bool echoInput) {
-    int failures = 0;
+namespace {
+
+const std::string kPrompt = "Command: ";
+
+// Lines from a stream: the command line prints the prompt; a terminal shows
+// what is typed, other input is echoed.
+class StreamLineSource : public LineSource {
+public:
+    StreamLineSource(std::istream& in, bool echoInput) : m_in(in), m_echo(echoInput) {}
+    bool readLine(const std::string&, std::string& line, bool& tooLong) override {
+        return readStreamLine(m_in, line, tooLong);
+    }
+    bool showsPrompt() const override { return false; }
+    bool showsLine() const override { return !m_echo; }
+
+private:
+    std::istream& m_in;
+    bool m_echo;
+};
+
+}  // namespace
+
+ScriptOutcome runInteractive(LineSource& source) {
+    ScriptOutcome outcome;
     std::string line;
     bool tooLong = false;
+    int number = 0;
     while (!hasQuit()) {
         endLine();
-        print("Command: ");
-        if (!readLine(in, line, tooLong)) {
+        if (source.showsPrompt()) {
+            recordInput(kPrompt);
+        } else {
+            print(kPrompt);
+        }
+        if (!source.readLine(kPrompt, line, tooLong)) {
             print("\n");
             break;
         }
-        if (echoInput) {
-            print(line + "\n");
-        } else {
+        ++number;
+        if (source.showsLine()) {
             recordInput(line + "\n");
+        } else {
+            print(line + "\n");
         }
         if (tooLong) {
             say("The line is longer than " + std::to_string(kMaxLineLength) +
                 " characters: it was not run.");
-            ++failures;
+            outcome.failedLines.push_back(number);
             continue;
         }
         const std::string command = trim(line);
@@ -169,11 +200,49 @@ int runInteractive(std::istream& in, bool echoInput) {
             continue;
         }
         if (!runCommand(command)) {
-            ++failures;
+            outcome.failedLines.push_back(number);
         }
     }
     quit();
-    return failures;
+    return outcome;
+}
+
+ScriptOutcome runInteractive(std::istream& in, bool echoInput) {
+    StreamLineSource source(in, echoInput);
+    return runInteractive(source);
+}
+
+bool startSession(StartDrawing start, const std::string& drawing) {
+    // Settings in a form the editor cannot use are said now, not at their first use.
+    brevant::platform::checkSettings();
+    brevant::platform::settingChoice("LISPDISPATCH", {"direct", "invoke"});
+    switch (start) {
+        case StartDrawing::New:
+            return newDocument() != nullptr;
+        case StartDrawing::Open:
+            return openDocument(drawing) != nullptr;
+        case StartDrawing::None:
+            break;
+    }
+    return true;
+}
+
+std::vector<std::string> commandWords() {
+    std::vector<std::string> words;
+    for (const EditorCommand& command : editorCommands()) {
+        words.push_back(command.name);
+        words.insert(words.end(), command.aliases.begin(), command.aliases.end());
+    }
+    for (const std::string& name : lisp::callableNames()) {
+        if (brevant::text::startsWithNoCase(name, "C:") && name.size() > 2) {
+            words.push_back(upper(name.substr(2)));
+        }
+    }
+    return words;
+}
+
+std::vector<std::string> lispWords() {
+    return lisp::callableNames();
 }
 
 }  // namespace brevant::host

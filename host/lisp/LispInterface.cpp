@@ -1,5 +1,6 @@
 // The LISP interface of the editor: names per document, handlers per module,
-// the call in progress, and evaluation of a line typed at the command line.
+// the call in progress, and evaluation of a line typed at the command line
+// with the interpreter's printing and error messages.
 #include "lisp/Lisp.h"
 
 #include "adslib.h"
@@ -9,12 +10,14 @@
 #include "brevant/text.h"
 #include "editor/Documents.h"
 #include "editor/Editor.h"
+#include "lisp/LispBuiltins.h"
+#include "lisp/LispEvaluator.h"
 #include "lisp/LispReader.h"
 #include "loader/Linker.h"
 
-#include <strings.h>
-
+#include <algorithm>
 #include <map>
+#include <new>
 
 namespace brevant::host::lisp {
 
@@ -23,6 +26,7 @@ namespace {
 struct Definition {
     int moduleId = 0;
     short index = 0;
+    std::string spelling;  // as the module wrote it
 };
 
 // Per document: upper-case name to definition.
@@ -64,7 +68,7 @@ const Definition* lookUp(const std::string& upperName) {
 }
 
 bool dispatchThroughMessage() {
-    return strcasecmp(brevant::platform::setting("LISPDISPATCH", "direct").c_str(), "invoke") == 0;
+    return brevant::platform::settingChoice("LISPDISPATCH", {"direct", "invoke"}) == "invoke";
 }
 
 bool setResult(Value value) {
@@ -81,23 +85,24 @@ int result(Value value) {
 }
 
 // Calls the function behind a definition with evaluated arguments.
-bool call(const Definition& definition, const std::string& name, const std::vector<Value>& args,
-          Value& out, std::string& error) {
+void call(const Definition& definition, const std::string& name, const std::vector<Value>& args,
+          Value& out) {
     Module* pModule = findModule(definition.moduleId);
     if (pModule == nullptr) {
-        error = "; error: no function definition: " + name;
-        return false;
+        fail("no function definition: " + name);
     }
     auto handler = pModule->handlers.find(definition.index);
     const bool direct = handler != pModule->handlers.end() &&
                         (pModule->entryPoint == nullptr || !dispatchThroughMessage());
     if (!direct && pModule->entryPoint == nullptr) {
-        error = "; error: no function definition: " + name;
-        return false;
+        fail("no function definition: " + name);
     }
     Frame frame;
     frame.functionCode = definition.index;
     frame.arguments = toChain(args);
+    if (frame.arguments == nullptr && !args.empty()) {
+        fail("insufficient memory");
+    }
     pushFrame(&frame);
     int status = RSRSLT;
     if (direct) {
@@ -112,62 +117,52 @@ bool call(const Definition& definition, const std::string& name, const std::vect
     popFrame();
     acutRelRb(frame.arguments);
     if (status == RSERR) {
-        error = "; error: " + name + " failed";
-        return false;
+        fail(name + " failed");
     }
     out = std::move(frame.result);
-    return true;
-}
-
-bool evaluate(const Value& expression, Value& out, std::string& error) {
-    if (expression.kind == Value::Symbol) {
-        out = Value::nil();  // a symbol without a value is nil
-        return true;
-    }
-    if (expression.kind != Value::List) {
-        out = expression;
-        return true;
-    }
-    if (expression.items.empty()) {
-        out = Value::nil();
-        return true;
-    }
-    const Value& head = expression.items[0];
-    if (head.kind != Value::Symbol) {
-        error = "; error: bad function: " + printValue(head);
-        return false;
-    }
-    const std::string name = upper(head.text);
-    const size_t argumentCount = expression.items.size() - 1;
-    if (name == "QUOTE") {
-        if (argumentCount != 1 || expression.dotted) {
-            error =
-                argumentCount < 1 ? "; error: too few arguments" : "; error: too many arguments";
-            return false;
-        }
-        out = expression.items[1];
-        return true;
-    }
-    const Definition* pDefinition = lookUp(name);
-    if (pDefinition == nullptr) {
-        error = "; error: no function definition: " + name;
-        return false;
-    }
-    const Definition definition = *pDefinition;  // the table may change during the call
-    std::vector<Value> args;
-    for (size_t i = 1; i < expression.items.size(); ++i) {
-        Value arg;
-        if (!evaluate(expression.items[i], arg, error)) {
-            return false;
-        }
-        args.push_back(arg.kind == Value::Void ? Value::nil() : std::move(arg));
-    }
-    return call(definition, name, args, out, error);
 }
 
 void printError(const std::string& error) {
     endLine();
     print(error + "\n");
+}
+
+// Runs the evaluation of a command line: the interpreter's error printed
+// when it fails; false then.
+template <class Fn>
+bool guarded(Fn fn) {
+    clearCancel();
+    try {
+        fn();
+        return true;
+    } catch (const Error& error) {
+        printError(error.message);
+    } catch (const std::bad_alloc&) {
+        printError("; error: insufficient memory");
+    }
+    return false;
+}
+
+void printResult(const Value& value) {
+    if (value.kind != Value::Void) {
+        print(printValue(value));
+        endLine();
+    }
+}
+
+// Evaluates in the current document, as a command of it, with the reactors
+// told of the LISP evaluation's start and end.
+template <class Fn>
+bool inLispCommand(const std::string& text, Fn fn) {
+    DocumentCommandScope command(docManager().current());
+    notify([&text](AcEditorReactor* pReactor) { pReactor->lispWillStart(text.c_str()); });
+    const bool ok = guarded(fn);
+    if (ok) {
+        notify([](AcEditorReactor* pReactor) { pReactor->lispEnded(); });
+    } else {
+        notify([](AcEditorReactor* pReactor) { pReactor->lispCancelled(); });
+    }
+    return ok;
 }
 
 }  // namespace
@@ -186,6 +181,20 @@ void popFrame() {
     }
 }
 
+bool hasModuleFunction(const std::string& upperName) {
+    return lookUp(upperName) != nullptr;
+}
+
+void callModuleFunction(const std::string& upperName, const std::vector<Value>& args,
+                        Value& result) {
+    const Definition* pDefinition = lookUp(upperName);
+    if (pDefinition == nullptr) {
+        fail("no function definition: " + upperName);
+    }
+    const Definition definition = *pDefinition;  // the table may change during the call
+    call(definition, upperName, args, result);
+}
+
 bool evaluateLine(const std::string& line) {
     std::vector<Value> expressions;
     const ReadError readError = readLine(line, expressions);
@@ -193,48 +202,58 @@ bool evaluateLine(const std::string& line) {
         printError(readErrorText(readError));
         return false;
     }
-    DocumentCommandScope command(docManager().current());
-    notify([&line](AcEditorReactor* pReactor) { pReactor->lispWillStart(line.c_str()); });
-    bool ok = true;
-    for (const Value& expression : expressions) {
-        Value value;
-        std::string error;
-        if (!evaluate(expression, value, error)) {
-            printError(error);
-            ok = false;
-            break;
+    return inLispCommand(line, [&expressions] {
+        for (const Value& expression : expressions) {
+            printResult(evaluate(expression));
         }
-        if (value.kind != Value::Void) {
-            print(printValue(value));
-            endLine();
-        }
-    }
-    if (ok) {
-        notify([](AcEditorReactor* pReactor) { pReactor->lispEnded(); });
-    } else {
-        notify([](AcEditorReactor* pReactor) { pReactor->lispCancelled(); });
-    }
-    return ok;
+    });
+}
+
+bool loadFile(const std::string& name) {
+    const std::string expression = "(load " + printString(name) + ")";
+    return inLispCommand(expression, [&name] {
+        evaluate(Value::makeList({Value::makeSymbol("load"), Value::makeString(name)}));
+    });
 }
 
 bool callCommandFunction(const std::string& command, bool& ok) {
     const std::string name = "C:" + upper(command);
-    const Definition* pDefinition = lookUp(name);
-    if (pDefinition == nullptr) {
+    Value value;
+    std::vector<std::string> users = userFunctionNames(docManager().current());
+    const bool isUser = std::any_of(users.begin(), users.end(), [&name](const std::string& user) {
+        return brevant::text::sameText(user, name);
+    });
+    if (!isUser && lookUp(name) == nullptr) {
         return false;
     }
-    const Definition definition = *pDefinition;
     DocumentCommandScope scope(docManager().current());
-    Value value;
-    std::string error;
-    ok = call(definition, name, {}, value, error);
-    if (!ok) {
-        printError(error);
-    } else if (value.kind != Value::Void) {
-        print(printValue(value));
-        endLine();
+    ok = guarded([&] {
+        if (!callUserFunction(name, {}, value)) {
+            callModuleFunction(name, {}, value);
+        }
+    });
+    if (ok) {
+        printResult(value);
     }
     return true;
+}
+
+std::vector<std::string> callableNames() {
+    const AcApDocument* pDoc = docManager().current();
+    std::vector<std::string> names = specialFormNames();
+    for (const std::string& name : builtinNames()) {
+        names.push_back(name);
+    }
+    for (const std::string& name : userFunctionNames(pDoc)) {
+        names.push_back(name);
+    }
+    auto table = tables().find(pDoc);
+    if (table != tables().end()) {
+        for (const auto& entry : table->second) {
+            names.push_back(entry.second.spelling);
+        }
+    }
+    return names;
 }
 
 std::vector<std::string> definedNames(const AcApDocument* pDoc) {
@@ -250,6 +269,7 @@ std::vector<std::string> definedNames(const AcApDocument* pDoc) {
 
 void forgetDocument(const AcApDocument* pDoc) {
     tables().erase(pDoc);
+    forgetNamespace(pDoc);
 }
 
 void forgetModule(int moduleId) {
@@ -275,6 +295,7 @@ int acedDefun(const char* pszName, short nFuncNum) {
     lisp::Definition& definition = lisp::tables()[pDoc][brevant::text::upper(pszName)];
     definition.moduleId = callingModuleId();
     definition.index = nFuncNum;
+    definition.spelling = pszName;
     return RTNORM;
 }
 
@@ -389,6 +410,10 @@ namespace brevant::host {
 
 bool evaluateLisp(const std::string& line) {
     return lisp::evaluateLine(line);
+}
+
+void cancelEvaluation() {
+    lisp::requestCancel();
 }
 
 std::vector<std::string> lispNames(const AcApDocument* pDoc) {

@@ -114,7 +114,7 @@ private:
         while (m_pos < m_line.size()) {
             const char c = m_line[m_pos];
             if (c == ';') {
-                m_pos = m_line.size();
+                skipComment();
             } else if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v') {
                 ++m_pos;
             } else {
@@ -122,6 +122,18 @@ private:
             }
         }
         return false;
+    }
+
+    // A comment: ";" to the end of the line, or ";|" to the next "|;", which
+    // may be lines further on.
+    void skipComment() {
+        if (m_pos + 1 < m_line.size() && m_line[m_pos + 1] == '|') {
+            const size_t end = m_line.find("|;", m_pos + 2);
+            m_pos = end == std::string::npos ? m_line.size() : end + 2;
+            return;
+        }
+        const size_t end = m_line.find('\n', m_pos);
+        m_pos = end == std::string::npos ? m_line.size() : end + 1;
     }
 
     // One expression at m_pos (not a blank, not a closing parenthesis). A lone

@@ -22,11 +22,13 @@ enum class ReadError {
 // "; error: malformed list on input".
 const char* readErrorText(ReadError error);
 
-// Reads every expression on the line, in order. Integers that fit 32 bits are
+// Reads every expression of the text (a line typed at the command line, or a
+// whole .lsp file), in order. Integers that fit 32 bits are
 // integers, other numbers reals; texts take the escapes \" \\ \n \t \r \e and
 // \nnn (octal); nil and T are read as their values whatever their letter case;
-// 'x stands for (QUOTE x); a semicolon starts a comment. On an error nothing is
-// returned and the error says why.
+// 'x stands for (QUOTE x); a semicolon starts a comment to the end of the
+// line, ";|" one to the next "|;". On an error nothing is returned and the
+// error says why.
 ReadError readLine(const std::string& line, std::vector<Value>& expressions);
 
 }  // namespace brevant::host::lisp

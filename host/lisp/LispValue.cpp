@@ -3,6 +3,7 @@
 #include "adslib.h"
 #include "brevant/text.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -41,6 +42,11 @@ Value Value::makeList(std::vector<Value> items, bool dotted) {
     Value v = withKind(List);
     v.items = std::move(items);
     v.dotted = dotted && v.items.size() >= 2;
+    for (const Value& item : v.items) {
+        v.nesting = std::max(v.nesting, item.nesting);
+        v.itemBytes += footprint(item);
+    }
+    ++v.nesting;
     return v;
 }
 
@@ -99,7 +105,7 @@ std::string printString(const std::string& text) {
 
 namespace {
 
-void printInto(const Value& value, std::string& out) {
+void printInto(const Value& value, bool escaped, std::string& out) {
     char buffer[64];
     switch (value.kind) {
         case Value::Void:
@@ -117,7 +123,7 @@ void printInto(const Value& value, std::string& out) {
             out += printReal(value.real);
             break;
         case Value::String:
-            out += printString(value.text);
+            out += escaped ? printString(value.text) : value.text;
             break;
         case Value::Symbol:
             out += brevant::text::upper(value.text);
@@ -132,7 +138,7 @@ void printInto(const Value& value, std::string& out) {
                 if (i > 0) {
                     out += (value.dotted && i + 1 == value.items.size()) ? " . " : " ";
                 }
-                printInto(value.items[i], out);
+                printInto(value.items[i], escaped, out);
             }
             out += ')';
             break;
@@ -364,9 +370,9 @@ bool readValue(const resbuf*& pNode, Value& value, int depth) {
 
 }  // namespace
 
-std::string printValue(const Value& value) {
+std::string printValue(const Value& value, bool escaped) {
     std::string out;
-    printInto(value, out);
+    printInto(value, escaped, out);
     return out;
 }
 

@@ -36,6 +36,8 @@ struct Value {
     std::string text;  // String: the text; Symbol: the name as read
     std::vector<Value> items;
     bool dotted = false;
+    int nesting = 0;       // a list: 1 + the deepest nesting among its items; 0 for other values
+    size_t itemBytes = 0;  // a list: the memory its items hold (footprint of each)
     double point[3] = {0.0, 0.0, 0.0};
     intptr_t name[2] = {0, 0};
 
@@ -56,9 +58,15 @@ private:
     }
 };
 
+// The memory a value holds, roughly: itself, its text, its items.
+inline size_t footprint(const Value& value) {
+    return sizeof(Value) + value.text.size() + value.itemBytes;
+}
+
 // The value as the interpreter prints it: nil, T, 42, 2.5, "a\"b", (1 "x"),
-// (1 . 2), <Entity name: 7ef8a>. Void prints as nothing.
-std::string printValue(const Value& value);
+// (1 . 2), <Entity name: 7ef8a>. Void prints as nothing. Unescaped (as princ
+// prints), texts at every depth show as they are, without quotes.
+std::string printValue(const Value& value, bool escaped = true);
 // A real as the interpreter prints it: six significant digits, always with a
 // decimal point (2.0, 0.333333, 1.0e+20).
 std::string printReal(double value);

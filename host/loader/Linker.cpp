@@ -8,6 +8,7 @@
 #include "editor/Documents.h"
 #include "editor/Editor.h"
 #include "editor/Output.h"
+#include "editor/SupportPath.h"
 #include "lisp/Lisp.h"
 
 #include <dlfcn.h>
@@ -45,19 +46,6 @@ bool hasFolder(const std::string& path) {
 bool isRegularFile(const std::string& native) {
     struct stat info;
     return stat(native.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
-
-// The folder of the editor program, where the editor finds a module given by
-// its bare name, as the real editor searches its support path.
-std::string programFolder() {
-    char buffer[4096];
-    const ssize_t length = readlink("/proc/self/exe", buffer, sizeof(buffer) - 1);
-    if (length <= 0) {
-        return "";
-    }
-    std::string path(buffer, (size_t)length);
-    const size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? "" : path.substr(0, slash);
 }
 
 // The symbol from the module file itself, not from a library it depends on.
@@ -329,12 +317,12 @@ public:
 
 private:
     // The module file as a Linux path: the name as given (through the drive
-    // map), and a bare name also beside the editor program.
+    // map), and a bare name also in the editor's support folders (beside the
+    // editor program, and where an installation keeps the modules).
     static std::string find(const std::string& name, std::string& reason) {
         std::vector<std::string> candidates{name};
         if (!hasFolder(name)) {
-            const std::string folder = programFolder();
-            if (!folder.empty()) {
+            for (const std::string& folder : supportFolders()) {
                 candidates.push_back(folder + "/" + name);
             }
         }

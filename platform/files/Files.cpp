@@ -792,9 +792,9 @@ extern "C" BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA lpVersionInformation) {
         lpVersionInformation->dwOSVersionInfoSize != sizeof(OSVERSIONINFOA)) {
         return failed(ERROR_INSUFFICIENT_BUFFER);
     }
-    const std::string windows = brevant::platform::setting("WINDOWS", "NT");
+    const std::string windows = brevant::platform::settingChoice("WINDOWS", {"NT", "9x"});
     memset(lpVersionInformation->szCSDVersion, 0, sizeof lpVersionInformation->szCSDVersion);
-    if (strcasecmp(windows.c_str(), "9x") == 0) {
+    if (windows == "9x") {
         lpVersionInformation->dwMajorVersion = 4;
         lpVersionInformation->dwMinorVersion = 10;
         lpVersionInformation->dwBuildNumber = 0x040A08AE;  // 4.10.2222

@@ -13,8 +13,7 @@ using namespace brevant::platform;
 namespace {
 
 bool networkOff() {
-    const std::string value = brevant::text::lower(setting("NETWORK"));
-    return value == "off" || value == "0" || value == "false" || value == "no";
+    return !settingIsTrue("NETWORK", true);
 }
 
 // The login name of the process's user: the password database, then the

@@ -3,6 +3,7 @@
 #include "PathMap.h"
 
 #include "brevant/platform.h"
+#include "brevant/text.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -45,6 +46,34 @@ std::string driveKey(const std::string& drive) {
     return drive;
 }
 
+// A drive of the map: a letter ("C", "c:", "C:\") or a share ("\\srv\jobs",
+// "//srv/jobs/").
+bool isDrive(const std::string& drive) {
+    if (!drive.empty() && isalpha((unsigned char)drive[0]) && (unsigned char)drive[0] < 0x80) {
+        return drive.size() == 1 ||
+               (drive[1] == ':' &&
+                (drive.size() == 2 || (drive.size() == 3 && isSeparator(drive[2]))));
+    }
+    if (drive.size() < 2 || !isSeparator(drive[0]) || !isSeparator(drive[1])) {
+        return false;
+    }
+    std::vector<std::string> names;
+    std::string name;
+    for (size_t i = 2; i <= drive.size(); ++i) {
+        if (i == drive.size() || isSeparator(drive[i])) {
+            if (!name.empty()) {
+                names.push_back(name);
+            } else if (i != drive.size()) {
+                return false;  // two separators in a row
+            }
+            name.clear();
+        } else {
+            name += drive[i];
+        }
+    }
+    return names.size() == 2;
+}
+
 // A mapped folder kept absolute and without a trailing slash ("/" stays "/").
 std::string cleanFolder(const std::string& folder) {
     if (folder.empty()) {
@@ -77,20 +106,36 @@ void loadLocked() {
         }
         const std::string entry = text.substr(start, end - start);
         start = end + 1;
-        const size_t eq = entry.find('=');
-        if (eq == std::string::npos || eq == 0) {
+        if (brevant::text::trimmed(entry).empty()) {
             continue;
         }
-        std::string fields = entry.substr(eq + 1);
+        const size_t eq = entry.find('=');
         std::vector<std::string> parts;
-        size_t from = 0;
-        for (;;) {
-            const size_t bar = fields.find('|', from);
-            parts.push_back(fields.substr(from, bar == std::string::npos ? bar : bar - from));
-            if (bar == std::string::npos) {
-                break;
+        if (eq != std::string::npos) {
+            const std::string fields = entry.substr(eq + 1);
+            size_t from = 0;
+            for (;;) {
+                const size_t bar = fields.find('|', from);
+                parts.push_back(fields.substr(from, bar == std::string::npos ? bar : bar - from));
+                if (bar == std::string::npos) {
+                    break;
+                }
+                from = bar + 1;
             }
-            from = bar + 1;
+        }
+        const std::string problem =
+            eq == std::string::npos         ? "is not <drive>=<folder>[|<remote name>[|ro]]"
+            : !isDrive(entry.substr(0, eq)) ? "names no drive letter or \\\\server\\share"
+            : parts.size() > 3              ? "has more than three fields"
+            : parts.size() == 3 && !parts[2].empty() && strcasecmp(parts[2].c_str(), "ro") != 0
+                ? "has a third field other than ro"
+            : parts[0].empty() && (parts.size() < 2 || parts[1].empty())
+                ? "has neither a folder nor a remote name"
+                : "";
+        if (!problem.empty()) {
+            reportUnusableSetting("DRIVES", "the entry \"" + entry + "\" " + problem,
+                                  "the entry is left out");
+            continue;
         }
         DriveInfo info;
         info.folder = cleanFolder(parts[0]);

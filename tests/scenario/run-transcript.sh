@@ -9,6 +9,10 @@
 #   expected.txt    the exact command-line output expected
 #   errors.txt      optional: the exact error output expected (default: none)
 #   status          optional: the exit status expected (default 0)
+#   arguments       optional: the editor's options before the script, one a
+#                   line (for example --open, then C:\Jobs\A100\plan01.dwg)
+#   standard-input  optional: the editor reads session.scr on its standard
+#                   input instead of running it as a script
 #   settings        optional: lines NAME=VALUE, set as BREVANT_NAME for the run
 #   drives/<X>/     optional: copied into the run folder; each one-letter folder
 #                   of the run folder is mapped as that drive (C: always is)
@@ -87,9 +91,21 @@ if [ -f "$scenario/settings" ]; then
     done < "$scenario/settings"
 fi
 
+arguments=()
+if [ -f "$scenario/arguments" ]; then
+    while IFS= read -r line || [ -n "$line" ]; do
+        arguments+=("$line")
+    done < "$scenario/arguments"
+fi
+
 status=0
-(cd "$run/C" && "$editor" "$scenario/session.scr") > "$run/output.raw" 2> "$run/errors.raw" \
-    || status=$?
+if [ -f "$scenario/standard-input" ]; then
+    (cd "$run/C" && "$editor" "${arguments[@]}" < "$scenario/session.scr") > "$run/output.raw" \
+        2> "$run/errors.raw" || status=$?
+else
+    (cd "$run/C" && "$editor" "${arguments[@]}" "$scenario/session.scr") > "$run/output.raw" \
+        2> "$run/errors.raw" || status=$?
+fi
 source=$(cd "$(dirname "$0")/../.." && pwd)
 # The source tree shows in Linux form and, where the module names a file of
 # it as a Windows path without a drive, with backslashes.

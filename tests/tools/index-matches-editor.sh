@@ -83,7 +83,7 @@ check_set() {
     local -a drawings=()
     while IFS= read -r relative; do
         drawings+=("$(windows_name "$relative" "$map")")
-    done < <(cd "$base/pristine" && find . -type f ! -iname '*.txt' | sed 's|^\./||' | sort)
+    done < <(cd "$base/pristine" && find . -type f ! -iname '*.txt' ! -iname '*.lsp' | sed 's|^\./||' | sort)
     [ ${#drawings[@]} -gt 0 ] || { fail "$name: no drawings"; return; }
 
     {
@@ -154,7 +154,7 @@ check_set() {
 
 check_set sample "$root/samples/drives" ""
 for scenario in "$root"/tests/scenario/*/; do
-    if [ -d "$scenario/drives" ] && [ -n "$(cd "$scenario/drives" && find . -type f ! -iname '*.txt')" ]; then
+    if [ -d "$scenario/drives" ] && [ -n "$(cd "$scenario/drives" && find . -type f ! -iname '*.txt' ! -iname '*.lsp')" ]; then
         check_set "$(basename "$scenario")" "$scenario/drives" "$scenario/drives.map"
     fi
 done

@@ -1,19 +1,13 @@
-// brevant-listen [--count N] [--timeout SECONDS]
-//
-// Listens for the window messages that programs of this user broadcast
-// (PostMessageA to HWND_BROADCAST) and prints one line for each:
-//
-//   "Pellam-Brevant" 0xC000 wParam=2116 lParam=0
-//
-// the registered name in quotes (or (unregistered)), the number, and the two
-// parameters in decimal. Each line is flushed at once. It stops on SIGINT,
-// SIGTERM or SIGHUP, after N messages, or after SECONDS seconds, whichever
-// comes first, and exits with 0; a wrong argument gives 2, a socket that
-// cannot be made gives 1. "listening on <socket>" goes to the error output
-// once the socket is ready, so that a caller knows when to start posting.
+// brevant-listen: prints every window message that programs of this user
+// broadcast, as a document manager on Linux would receive the module's
+// refresh broadcast. The help below says what it prints and what its exit
+// statuses mean; brevant-listen.1 is its man page and README.md beside this
+// file shows a document manager's use of it.
+#include "Program.h"
 #include "brevant/platform.h"
 
 #include <cerrno>
+#include <cmath>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -36,10 +30,39 @@ bool parseNumber(const char* text, double& value) {
     return errno == 0 && end != text && *end == 0 && value >= 0;
 }
 
-int usage(const char* problem) {
-    fprintf(stderr, "brevant-listen: %s\nusage: brevant-listen [--count N] [--timeout SECONDS]\n",
-            problem);
-    return 2;
+const char* const kName = "brevant-listen";
+
+const char* const kUsage =
+    "usage: brevant-listen [--count N] [--timeout SECONDS]\n"
+    "       brevant-listen --help | --version\n";
+
+const char* const kHelp =
+    "Listens for the window messages that programs of this user broadcast\n"
+    "(PostMessageA to HWND_BROADCAST) and prints one line for each, flushed at\n"
+    "once:\n"
+    "\n"
+    "  \"Pellam-Brevant\" 0xC000 wParam=2116 lParam=0\n"
+    "\n"
+    "the name the message was registered with, in quotes (or (unregistered)),\n"
+    "its number, and its two parameters in decimal. The Brevant module sends\n"
+    "this very line after every change of a drawing's lock, history or drawing\n"
+    "information file in a docinfo folder: wParam 2116 means \"refresh\", lParam\n"
+    "is always 0, and the message names no drawing, so a document manager reads\n"
+    "again the docinfo files of the drawings it shows.\n"
+    "\n"
+    "  --count N          stop after N messages\n"
+    "  --timeout SECONDS  stop after SECONDS seconds\n"
+    "  --help             show this help and end\n"
+    "  --version          show the version and end\n"
+    "\n"
+    "It also stops on SIGINT, SIGTERM or SIGHUP. \"listening on <socket>\" goes to\n"
+    "the error output once it listens, so that a caller knows when to start.\n"
+    "\n"
+    "Exit status: 0 it listened until it stopped; 1 it cannot listen (the\n"
+    "socket in the runtime folder cannot be made); 2 a wrong argument.\n";
+
+int usage(const std::string& problem) {
+    return brevant::program::usageError(kName, problem, kUsage);
 }
 
 // Names are printed as they are, with control characters and quotes made
@@ -60,21 +83,28 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         double value = 0;
-        if ((arg == "--count" || arg == "-n") && i + 1 < argc) {
-            if (!parseNumber(argv[++i], value) || value < 1 || value != (long)value) {
+        if ((arg == "--count" || arg == "-n" || arg == "--timeout" || arg == "-t") &&
+            i + 1 >= argc) {
+            return usage(arg + " needs a value");
+        }
+        if (arg == "--count" || arg == "-n") {
+            if (!parseNumber(argv[++i], value) || value < 1 || value > 1e15 ||
+                value != std::floor(value)) {
                 return usage("the count must be a whole number of 1 or more");
             }
             count = (long)value;
-        } else if ((arg == "--timeout" || arg == "-t") && i + 1 < argc) {
+        } else if (arg == "--timeout" || arg == "-t") {
             if (!parseNumber(argv[++i], value) || value <= 0 || value > 86400 * 365.0) {
                 return usage("the timeout must be a number of seconds above 0");
             }
             timeout = value;
         } else if (arg == "--help" || arg == "-h") {
-            printf("usage: brevant-listen [--count N] [--timeout SECONDS]\n");
-            return 0;
+            printf("%s\n%s", kUsage, kHelp);
+            return brevant::program::kExitSuccess;
+        } else if (arg == "--version") {
+            return brevant::program::printVersion(kName);
         } else {
-            return usage(("unknown argument \"" + arg + "\"").c_str());
+            return usage("unknown argument \"" + arg + "\"");
         }
     }
 
@@ -90,8 +120,8 @@ int main(int argc, char** argv) {
     brevant::platform::BroadcastReceiver receiver;
     std::string error;
     if (!receiver.open(error)) {
-        fprintf(stderr, "brevant-listen: cannot listen: %s\n", error.c_str());
-        return 1;
+        fprintf(stderr, "%s: cannot listen: %s\n", kName, error.c_str());
+        return brevant::program::kExitFailure;
     }
     fprintf(stderr, "listening on %s\n", receiver.socketPath().c_str());
     fflush(stderr);
@@ -122,5 +152,5 @@ int main(int argc, char** argv) {
         ++received;
     }
     receiver.close();
-    return 0;
+    return brevant::program::kExitSuccess;
 }

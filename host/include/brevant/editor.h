@@ -81,11 +81,44 @@ struct ScriptOutcome {
 };
 ScriptOutcome runScript(const std::string& path);
 
+// Where the lines of interactive mode come from.
+class LineSource {
+public:
+    virtual ~LineSource() = default;
+    // One line (without its line end) of at most kMaxLineLength characters;
+    // a longer one is read to its end and reported through tooLong. False at
+    // the end of the input.
+    virtual bool readLine(const std::string& prompt, std::string& line, bool& tooLong) = 0;
+    // A terminal with line editing shows the prompt and what is typed itself;
+    // a terminal without it shows what is typed; other input shows neither, so
+    // the command line prints them.
+    virtual bool showsPrompt() const = 0;
+    virtual bool showsLine() const = 0;
+};
+
 // Interactive mode: prompts "Command: " and runs each line read until QUIT or
-// the end of the input, which ends the session as QUIT does. With echoInput
-// (input that is no terminal) each line read is printed after the prompt.
-// Returns the number of lines that failed.
-int runInteractive(std::istream& in, bool echoInput);
+// the end of the input, which ends the session as QUIT does. The transcript
+// records the prompt and each line read whoever shows them. The lines that
+// failed are counted from 1 for the first line read; readable is always true.
+ScriptOutcome runInteractive(LineSource& source);
+// Lines from a stream; with echoInput (input that is no terminal) each line
+// read is printed after the prompt.
+ScriptOutcome runInteractive(std::istream& in, bool echoInput);
+
+// How the editor starts: with a new drawing, Drawing1.dwg, as the real editor
+// does; with a drawing file opened; or with no drawing. The settings are read
+// first, so that those that cannot be used are reported at once. False when
+// the drawing cannot be opened (the reason is printed).
+enum class StartDrawing { New, Open, None };
+bool startSession(StartDrawing start, const std::string& drawing = "");
+
+// Words a person may type, for completion at the prompt: every command's name
+// and aliases, and the commands that LISP functions named "C:<command>"
+// make; and every function a LISP expression may call in the current drawing
+// (special forms and built-in functions in lower case, functions defined with
+// defun and modules' functions as they were written).
+std::vector<std::string> commandWords();
+std::vector<std::string> lispWords();
 
 // QUIT: closes every drawing, then unloads every module, latest first.
 void quit();
@@ -120,6 +153,11 @@ bool loadLinkedModule(const std::string& name, AcRxEntryPointFunc entryPoint, bo
 // Evaluates a LISP line as typed at the command line, printing its results.
 // False when an error was printed.
 bool evaluateLisp(const std::string& line);
+
+// Stops the LISP evaluation in progress at its next step with the error
+// "; error: Function cancelled", as Escape does in the editor. Safe to call
+// from a signal handler.
+void cancelEvaluation();
 
 // The LISP names the document knows, upper case and sorted.
 std::vector<std::string> lispNames(const AcApDocument* pDoc);

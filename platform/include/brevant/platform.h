@@ -17,7 +17,26 @@ namespace brevant::platform {
 // "<name>=<value>" of the configuration file named by BREVANT_CONFIG; then the
 // default. Names are upper case without the prefix, for example "DRIVES".
 std::string setting(const std::string& name, const std::string& defaultValue = "");
+// A truth value: 1, true, yes, on or 0, false, no, off (any letter case).
 bool settingIsTrue(const std::string& name, bool defaultValue = false);
+// One of the words listed (any letter case), given back as listed; the first
+// when the setting is not given.
+std::string settingChoice(const std::string& name, const std::vector<std::string>& choices);
+
+// A setting given that cannot be used is reported on the error output, once
+// in the process for each problem, and its default applies:
+//   <program>: the setting BREVANT_CLOCK: "yesterday" is not a local time
+//   YYYY-MM-DD HH:MM[:SS] that exists; the clock runs.
+// (on one line). The setting is named as it was given: BREVANT_<name>, or
+// "<name> in <file>" from the configuration file. An unreadable configuration
+// file (BREVANT_CONFIG) and the settings above that are none of their words
+// are reported so.
+void reportUnusableSetting(const std::string& name, const std::string& problem,
+                           const std::string& instead);
+// Reads every setting of the platform that has a form (DRIVES, CLOCK, the
+// truth values and words), so that a program reports the unusable ones as it
+// starts rather than at their first use.
+void checkSettings();
 
 // Drive map. A drive is a letter ("C") or a UNC share ("\\\\srv\\jobs"); its
 // folder is a Linux folder. A network drive also has a remote name, which

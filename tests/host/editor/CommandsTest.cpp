@@ -60,7 +60,8 @@ TEST_F(Commands, HelpListsEveryCommandWithItsLine) {
         EXPECT_EQ(brevant::text::trimmed(line.substr(2 + command.usage.size())), shown);
     }
     ASSERT_TRUE(std::getline(help, line));
-    EXPECT_EQ(brevant::text::trimmed(line), "(name arg ...)          call a LISP function");
+    EXPECT_EQ(brevant::text::trimmed(line),
+              "(name arg ...)          evaluate a LISP expression; !<name> shows a variable");
 }
 
 // The README's table of commands: the rows between the header
@@ -99,7 +100,8 @@ TEST_F(Commands, TheReadmeListsTheTable) {
         }
         expected.push_back(row + " | " + command.help + " |");
     }
-    expected.push_back("| `(name arg ...)` | call a LISP function |");
+    expected.push_back(
+        "| `(name arg ...)` | evaluate a LISP expression; !<name> shows a variable |");
     EXPECT_EQ(readmeRows(), expected);
 }
 

@@ -123,7 +123,7 @@ TEST_F(Session, AScriptLineTooLongIsNotRun) {
 
 TEST_F(Session, InteractiveLinesArePromptedAndEndWithTheInput) {
     std::istringstream input("NEW\n\nGETVAR DWGTITLED\nFROB");
-    EXPECT_EQ(brevant::host::runInteractive(input, true), 1);
+    EXPECT_EQ(brevant::host::runInteractive(input, true).failedLines, std::vector<int>{4});
     EXPECT_EQ(printed(),
               "Command: NEW\n"
               "Command: \n"

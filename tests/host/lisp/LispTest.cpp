@@ -5,7 +5,10 @@
 #include "adslib.h"
 #include "rxregsvc.h"
 
+#include <chrono>
 #include <cstring>
+#include <filesystem>
+#include <thread>
 
 namespace brevant::test {
 namespace {
@@ -199,6 +202,11 @@ TEST_P(LispDispatch, ReadsCallsAndPrintsAsTheInterpreter) {
         {"(1 2)", "; error: bad function: 1\n", false},
         {"(\"echo\")", "; error: bad function: \"echo\"\n", false},
         {"(quote 1 2)", "; error: too many arguments\n", false},
+        // Values computed by the interpreter reach the module as any others.
+        {"(echo (+ 1 2) (strcat \"a\" \"b\") (list 1 (/ 1.0 4)) (cdr '(1 . 2)))",
+         "(3 \"ab\" (1 0.25) 2)\n", true},
+        {"(setq v (echo 7)) (car v)", "(7)\n7\n", true},
+        {"(echo (car 1))", "; error: bad argument type: consp 1\n", false},
     };
     for (size_t i = 0; i < std::size(cases); ++i) {
         SCOPED_TRACE(testing::Message() << (i + 1) << ": " << cases[i].input);
@@ -306,6 +314,98 @@ TEST_F(Lisp, CommandFunctionsRunAsCommands) {
     EXPECT_EQ(acedRegFunc(own, 9), RTNORM);
     EXPECT_TRUE(brevant::host::runCommand("hello"));
     EXPECT_EQ(printed(), "9\n");
+}
+
+// Each drawing has its own variables and functions; a drawing that closes
+// takes them along.
+TEST_F(Lisp, EveryDrawingHasItsOwnNamespace) {
+    AcApDocument* pFirst = acDocManager->curDocument();
+    EXPECT_TRUE(evaluateLisp("(setq x 1) (defun f () x)"));
+    AcApDocument* pSecond = brevant::host::newDocument();
+    ASSERT_NE(pSecond, nullptr);
+    printed();
+    EXPECT_TRUE(evaluateLisp("x"));
+    EXPECT_FALSE(evaluateLisp("(f)"));
+    EXPECT_EQ(printed(), "nil\n; error: no function definition: F\n");
+    EXPECT_TRUE(evaluateLisp("(setq x 2)"));
+    EXPECT_EQ(acDocManager->setCurDocument(pFirst), Acad::eOk);
+    printed();
+    EXPECT_TRUE(evaluateLisp("(f)"));
+    EXPECT_EQ(printed(), "1\n");
+    EXPECT_TRUE(brevant::host::closeDocument(pFirst));
+    ASSERT_NE(brevant::host::newDocument(), nullptr);  // may reuse the closed one's address
+    printed();
+    EXPECT_TRUE(evaluateLisp("x"));
+    EXPECT_EQ(printed(), "nil\n");
+}
+
+// Parameters and local variables get their earlier values back however the
+// call ends, an error included.
+TEST_F(Lisp, BindingsOfACallAreGivenBackEvenAfterAnError) {
+    EXPECT_TRUE(evaluateLisp("(setq n \"outer\" tmp 5)"));
+    EXPECT_TRUE(evaluateLisp("(defun g (n / tmp) (setq tmp n) (car tmp))"));
+    printed();
+    EXPECT_FALSE(evaluateLisp("(g 3)"));
+    EXPECT_EQ(printed(), "; error: bad argument type: consp 3\n");
+    EXPECT_TRUE(evaluateLisp("(list n tmp)"));
+    EXPECT_EQ(printed(), "(\"outer\" 5)\n");
+    EXPECT_TRUE(evaluateLisp("(foreach n '(1 2) n) n"));
+    EXPECT_EQ(printed(), "2\n\"outer\"\n");
+}
+
+// Lists that evaluation builds are no deeper than the reader reads, so that
+// printing them or handing them to a module cannot exhaust the stack, and no
+// larger than a limit, so that no loop exhausts the memory.
+TEST_F(Lisp, ListsBuiltByEvaluationStayWithinTheNestingLimit) {
+    EXPECT_FALSE(evaluateLisp("(setq l nil) (repeat 1000 (setq l (list l)))"));
+    EXPECT_EQ(printed(), "nil\n; error: too many nested lists\n");
+    EXPECT_FALSE(evaluateLisp("(repeat 1000 (setq l (cons l nil)))"));
+    EXPECT_EQ(printed(), "; error: too many nested lists\n");
+    EXPECT_TRUE(evaluateLisp("(setq m nil) (repeat 1000 (setq m (cons 1 m)) nil) (length m)"));
+    EXPECT_EQ(printed(), "nil\nnil\n1000\n");
+    // A list that doubles at every step stops long before the memory runs out.
+    EXPECT_FALSE(evaluateLisp("(setq d '(1)) (repeat 100 (setq d (list d d)))"));
+    EXPECT_EQ(printed(), "(1)\n; error: insufficient memory\n");
+}
+
+TEST_F(Lisp, ACancelStopsTheEvaluationAndTheNextLineStartsAfresh) {
+    brevant::host::cancelEvaluation();
+    EXPECT_TRUE(evaluateLisp("(+ 1 2)"));  // a cancel before the line is forgotten
+    EXPECT_EQ(printed(), "3\n");
+    std::thread canceller([] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        brevant::host::cancelEvaluation();
+    });
+    EXPECT_FALSE(evaluateLisp("(while T 1)"));
+    canceller.join();
+    EXPECT_EQ(printed(), "; error: Function cancelled\n");
+}
+
+// A file read with load: expressions over several lines, both kinds of
+// comment, the value of the last expression; a file that does not read as
+// LISP is the reader's error; onfailure stands in for a file not found.
+TEST_F(Lisp, LoadReadsAFileAndFindfileSearchesTheSupportPath) {
+    brevant::platform::mapDrive("C", m_temp.path());
+    writeFile(m_temp.file("Tools.LSP"),
+              "; tools\n(defun twice (x)\n  (* 2 x)) ;| a\nblock |;\n(setq loaded \"yes\")\n");
+    writeFile(m_temp.file("broken.lsp"), "(defun broken (\n");
+    EXPECT_TRUE(evaluateLisp("(load \"C:/tools\")"));
+    EXPECT_TRUE(evaluateLisp("(twice 21)"));
+    EXPECT_EQ(printed(), "\"yes\"\n42\n");
+    EXPECT_FALSE(evaluateLisp("(load \"C:\\\\broken.lsp\")"));
+    EXPECT_EQ(printed(), "; error: malformed list on input\n");
+    EXPECT_TRUE(evaluateLisp("(load \"C:/none.lsp\" 'missing)"));
+    EXPECT_EQ(printed(), "MISSING\n");
+
+    // A bare name: the current folder, then the current drawing's folder.
+    std::filesystem::create_directories(m_temp.file("jobs"));
+    writeFile(m_temp.file("jobs/only-here.lsp"), "1");
+    EXPECT_TRUE(evaluateLisp("(findfile \"only-here.lsp\")"));
+    EXPECT_EQ(printed(), "nil\n");
+    ASSERT_TRUE(brevant::host::saveDocument(acDocManager->curDocument(), "C:\\jobs\\plan.dwg"));
+    printed();
+    EXPECT_TRUE(evaluateLisp("(findfile \"ONLY-HERE.LSP\") (findfile \"C:/tools.lsp\")"));
+    EXPECT_EQ(printed(), "\"C:\\\\jobs\\\\only-here.lsp\"\n\"C:\\\\Tools.LSP\"\n");
 }
 
 TEST_F(Lisp, WithoutACallTheResultCallsFail) {

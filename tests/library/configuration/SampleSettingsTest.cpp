@@ -1,6 +1,6 @@
-// The sample project's settings files, installed as the sample session
-// installs them: the locator finds the domain and standard settings, and each
-// file reads as its author meant.
+// The sample project's settings files, with the module and its standard
+// settings installed as the sample session installs them: the locator finds
+// the domain and standard settings, and each file reads as its author meant.
 #include <gtest/gtest.h>
 
 #include <brevant/platform.h>
@@ -25,6 +25,8 @@ TEST(SampleSettings, FoundWhereTheSessionInstallsThem) {
                           std::filesystem::copy_options::recursive);
     std::filesystem::create_directories(dir.file("C/Tarvex/Brevant/bin"));
     std::filesystem::copy_file(LOCATOR_PROBE, dir.file("C/Tarvex/Brevant/bin/Brevant15.arx"));
+    std::filesystem::copy(std::string(BREVANT_SOURCE_DIR) + "/app/support",
+                          dir.file("C/Tarvex/Brevant/support"));
     brevant::platform::clearDriveMap();
     brevant::platform::mapDrive("C", dir.file("C"));
     setenv("BREVANT_REGISTRY_DIR", dir.file("registry").c_str(), 1);

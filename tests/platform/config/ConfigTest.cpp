@@ -30,8 +30,8 @@ TEST(Setting, TruthValues) {
     const struct {
         const char* value;
         bool expected;
-    } cases[] = {{"1", true},  {"true", true}, {"YES", true}, {"On", true},
-                 {"0", false}, {"no", false},  {"x", false}};
+    } cases[] = {{"1", true},  {"true", true}, {"YES", true},    {"On", true},
+                 {"0", false}, {"no", false},  {"FALSE", false}, {" off ", false}};
     for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
         SCOPED_TRACE(i);
         setenv("BREVANT_FLAG", cases[i].value, 1);
@@ -39,6 +39,45 @@ TEST(Setting, TruthValues) {
     }
     unsetenv("BREVANT_FLAG");
     EXPECT_TRUE(settingIsTrue("FLAG", true));
+}
+
+// A setting given that cannot be used is said once, with the setting's name
+// as it was given and the reason, and the default applies.
+TEST(Setting, UnusableSettingsAreReportedOnceAndTheDefaultApplies) {
+    brevant::test::TempDir dir;
+    const std::string program = program_invocation_short_name;
+    const std::string config = dir.file("brevant.conf");
+    brevant::test::writeFile(config, "CHOICE=sideways\nFILEFLAG=perhaps\n");
+    setenv("BREVANT_CONFIG", config.c_str(), 1);
+    setenv("BREVANT_TRUTH", "maybe", 1);
+    setenv("BREVANT_PICK", "Invoke", 1);
+
+    testing::internal::CaptureStderr();
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_TRUE(settingIsTrue("TRUTH", true));
+        EXPECT_FALSE(settingIsTrue("FILEFLAG", false));
+        EXPECT_EQ(settingChoice("PICK", {"direct", "invoke"}), "invoke");
+        EXPECT_EQ(settingChoice("CHOICE", {"direct", "invoke"}), "direct");
+        EXPECT_EQ(settingChoice("UNSET", {"direct", "invoke"}), "direct");
+    }
+    const std::string missing = dir.file("missing.conf");
+    setenv("BREVANT_CONFIG", missing.c_str(), 1);
+    EXPECT_EQ(setting("ALPHA", "d"), "d");
+    EXPECT_EQ(setting("BETA", "d"), "d");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              program +
+                  ": the setting BREVANT_TRUTH: \"maybe\" is none of 1, true, yes, on, 0, "
+                  "false, no, off; it counts as true.\n" +
+                  program + ": the setting FILEFLAG in " + config +
+                  ": \"perhaps\" is none of 1, true, yes, on, 0, false, no, off; it counts as "
+                  "false.\n" +
+                  program + ": the setting CHOICE in " + config +
+                  ": \"sideways\" is not direct or invoke; direct applies.\n" + program +
+                  ": the setting BREVANT_CONFIG: \"" + missing +
+                  "\" cannot be read: the file cannot be found; the defaults apply.\n");
+    unsetenv("BREVANT_CONFIG");
+    unsetenv("BREVANT_TRUTH");
+    unsetenv("BREVANT_PICK");
 }
 
 // The setting is read once, when the clock is first asked; the check runs in
@@ -62,6 +101,18 @@ TEST(Clock, FixedFromSettingThenSetAndReleased) {
             exit(fixed && set && released ? 0 : 1);
         },
         ::testing::ExitedWithCode(0), "");
+}
+
+TEST(Clock, AClockSettingThatIsNoTimeIsReportedAndTheClockRuns) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            setenv("BREVANT_CLOCK", "2024-02-30 10:00", 1);
+            exit(llabs((long long)(now() - time(nullptr))) < 5 ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0),
+        "the setting BREVANT_CLOCK: \"2024-02-30 10:00\" is not a local time "
+        "YYYY-MM-DD HH:MM\\[:SS\\] that exists; the clock runs\\.");
 }
 
 TEST(FaultSeam, NthCallFailsOnceWithItsError) {

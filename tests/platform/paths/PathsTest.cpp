@@ -75,6 +75,38 @@ TEST(DriveMapLoad, DrivesSettingIsReadOnFirstUse) {
     EXPECT_EXIT(exit(drivesSettingIsLoaded()), ::testing::ExitedWithCode(0), "");
 }
 
+// Entries of the DRIVES setting that cannot be used are each said once and
+// left out; the others are mapped.
+int malformedDrivesAreLeftOut() {
+    setenv("BREVANT_DRIVES",
+           "J=/srv/j;;QQ=/q;junk;L=;M=/m|\\\\srv\\m|rw;N=/n|a|ro|x;\\\\srv=/s;O:\\=/o", 1);
+    testing::internal::CaptureStderr();
+    DriveInfo info;
+    const bool mapped = driveInfo("J", info) && driveInfo("O", info) && info.folder == "/o";
+    const bool leftOut = !driveInfo("L", info) && !driveInfo("M", info) && !driveInfo("N", info) &&
+                         !driveInfo("\\\\srv", info);
+    const std::string prefix =
+        std::string(program_invocation_short_name) + ": the setting BREVANT_DRIVES: the entry ";
+    const std::string expected =
+        prefix + "\"QQ=/q\" names no drive letter or \\\\server\\share; the entry is left out.\n" +
+        prefix + "\"junk\" is not <drive>=<folder>[|<remote name>[|ro]]; the entry is left out.\n" +
+        prefix + "\"L=\" has neither a folder nor a remote name; the entry is left out.\n" +
+        prefix +
+        "\"M=/m|\\\\srv\\m|rw\" has a third field other than ro; the entry is left out.\n" +
+        prefix + "\"N=/n|a|ro|x\" has more than three fields; the entry is left out.\n" + prefix +
+        "\"\\\\srv=/s\" names no drive letter or \\\\server\\share; the entry is left out.\n";
+    const std::string reported = testing::internal::GetCapturedStderr();
+    if (reported != expected) {
+        fprintf(stderr, "reported:\n%s", reported.c_str());
+    }
+    return mapped && leftOut && reported == expected ? 0 : 1;
+}
+
+TEST(DriveMapLoad, MalformedEntriesAreReportedAndLeftOut) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(exit(malformedDrivesAreLeftOut()), ::testing::ExitedWithCode(0), "");
+}
+
 TEST_F(PathMapTest, DriveCDefaultsToAPerUserFolderMadeOnDemand) {
     setenv("XDG_DATA_HOME", native("data").c_str(), 1);
     std::string result;
