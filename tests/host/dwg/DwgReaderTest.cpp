@@ -191,7 +191,7 @@ TEST(DwgReader, TheDxfFormHasTheSectionsOfARelease15File) {
     EXPECT_EQ(sections, (std::vector<std::string>{"HEADER", "CLASSES", "TABLES", "BLOCKS",
                                                   "ENTITIES", "OBJECTS"}));
     EXPECT_EQ(tags.value(all.back()), "EOF");
-    EXPECT_STREQ(tags.lineEnding(), "\r\n");
+    EXPECT_EQ(tags.format().lineEnding, "\r\n");
     // The reference with its attribute and end mark, as a DXF file keeps them.
     std::vector<std::string> records;
     for (const auto& t : all) {
