@@ -5,6 +5,9 @@
 //                         line failed, 2 when the script cannot be read.
 //   brevant-editor        reads command lines at the "Command: " prompt until
 //                         QUIT or the end of the input.
+//   --recover DRAWING     first recovers the damaged drawing, as the RECOVER
+//                         command does; a drawing that cannot be read at all
+//                         ends the editor with status 1.
 #include "brevant/editor.h"
 
 #include <unistd.h>
@@ -18,28 +21,45 @@ namespace {
 
 void usage(FILE* out) {
     fprintf(out,
-            "usage: brevant-editor [SCRIPT]\n"
+            "usage: brevant-editor [--recover DRAWING] [SCRIPT]\n"
             "  SCRIPT  a session script: one command line per line, as typed at the\n"
             "          \"Command: \" prompt; blank lines and lines starting with ; or #\n"
             "          are skipped. Without SCRIPT the editor reads command lines from\n"
-            "          its input. Type HELP at the prompt for the commands.\n");
+            "          its input. Type HELP at the prompt for the commands.\n"
+            "  --recover DRAWING  first open the damaged DRAWING as far as it can be\n"
+            "          read, listing what was mended (the RECOVER command).\n");
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc > 2 || (argc == 2 && (strcmp(argv[1], "-h") == 0 || strcmp(argv[1], "--help") == 0))) {
-        usage(argc > 2 ? stderr : stdout);
-        return argc > 2 ? 2 : 0;
+    const char* recover = nullptr;
+    int first = 1;
+    if (argc >= 3 && strcmp(argv[1], "--recover") == 0) {
+        recover = argv[2];
+        first = 3;
+    }
+    const int rest = argc - first;
+    if (rest > 1 || (argc >= 2 && strcmp(argv[1], "--recover") == 0 && recover == nullptr) ||
+        (rest == 1 && (strcmp(argv[first], "-h") == 0 || strcmp(argv[first], "--help") == 0))) {
+        const bool asked = rest == 1 && argv[first][0] == '-' && recover == nullptr;
+        usage(asked ? stdout : stderr);
+        return asked ? 0 : 2;
     }
     std::string error;
     if (!brevant::host::writeInstallationDefaults(error)) {
         fprintf(stderr, "brevant-editor: %s; the editor goes on without it\n", error.c_str());
     }
-    if (argc == 2) {
-        const brevant::host::ScriptOutcome outcome = brevant::host::runScript(argv[1]);
+    if (recover != nullptr &&
+        !brevant::host::runCommand(std::string("RECOVER \"") + recover + "\"")) {
+        brevant::host::quit();
+        return 1;
+    }
+    if (rest == 1) {
+        const char* script = argv[first];
+        const brevant::host::ScriptOutcome outcome = brevant::host::runScript(script);
         if (!outcome.readable) {
-            fprintf(stderr, "brevant-editor: cannot read the script %s: %s\n", argv[1],
+            fprintf(stderr, "brevant-editor: cannot read the script %s: %s\n", script,
                     outcome.error.c_str());
             return 2;
         }
@@ -48,7 +68,7 @@ int main(int argc, char** argv) {
             for (int line : outcome.failedLines) {
                 lines += (lines.empty() ? "" : ", ") + std::to_string(line);
             }
-            fprintf(stderr, "brevant-editor: %s: %zu line(s) failed: %s\n", argv[1],
+            fprintf(stderr, "brevant-editor: %s: %zu line(s) failed: %s\n", script,
                     outcome.failedLines.size(), lines.c_str());
             return 1;
         }
