@@ -241,10 +241,15 @@ void CBrevantEditorReactor::openHIS(AcDbDatabase* pDatabase, LPCTSTR szDrawing) 
 
 void CBrevantEditorReactor::openLOK(AcDbDatabase* pDatabase, LPCTSTR szDrawing) {
     traceFormat(_T("openLOK(\"%s\")"), szDrawing);
-    // A drawing file that cannot be written (a read-only file or medium) is
-    // only viewed: it gets no lock and no message. A name being saved to
-    // need not exist yet.
-    if (PellamFile::Exists(szDrawing) && !PellamFile::IsWritable(szDrawing)) {
+    // A drawing file that cannot be written (a read-only file or medium), or
+    // that the editor opened read-only (a DWG drawing, which it cannot write
+    // back), is only viewed: it gets no lock and no message. A name being
+    // saved to need not exist yet.
+    AcApDocManager* pManager = acDocManagerPtr();
+    const AcApDocument* pDocument = pManager != NULL ? pManager->document(pDatabase) : NULL;
+    const bool bOpenedReadOnly = pDocument != NULL && pDocument->isReadOnly() &&
+                                 CString(pDocument->fileName()).CompareNoCase(szDrawing) == 0;
+    if (bOpenedReadOnly || (PellamFile::Exists(szDrawing) && !PellamFile::IsWritable(szDrawing))) {
         m_mapDocumentLock.erase(pDatabase);
         return;
     }
