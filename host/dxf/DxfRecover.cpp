@@ -5,6 +5,7 @@
 
 #include <brevant/text.h>
 
+#include <charconv>
 #include <deque>
 
 namespace brevant::dxf {
@@ -54,16 +55,38 @@ private:
     std::string_view m_blockOwner;  // the open block's owner and layer, for a supplied ENDBLK
     std::string_view m_blockLayer;
     uint64_t m_seed = 1;
-    bool m_handles = false;  // the drawing has handles (release 13 on, or $HANDLING)
+    bool m_handles = false;  // the drawing gives its records handles
 };
 
-// A tag's value, or 0 when it does not read as its group code requires.
+// The number a damaged numeric value starts with ("1.5" of "1.5.5"), or 0
+// when it starts with none.
+std::string leadingNumber(int code, std::string_view value) {
+    const std::string_view t = trimmed(value);
+    const char* end = t.data() + t.size();
+    const ValueKind kind = valueKind(code);
+    if (kind == ValueKind::Double) {
+        double d = 0;
+        const auto r = std::from_chars(t.data(), end, d);
+        return r.ec == std::errc() && r.ptr != t.data() ? formatDouble(d) : "0.0";
+    }
+    int64_t i = 0;
+    const auto r = std::from_chars(t.data(), end, i);
+    const bool fits =
+        kind == ValueKind::Int16 || kind == ValueKind::Bool
+            ? i >= -32768 && i <= 65535
+            : kind != ValueKind::Int32 || (i >= INT32_MIN && i <= int64_t(UINT32_MAX));
+    return r.ec == std::errc() && r.ptr != t.data() && fits ? std::to_string(i) : "0";
+}
+
+// A tag's value; one that does not read as its group code requires is read
+// as the number it starts with, else as 0.
 std::string_view Mender::checked(uint32_t index) {
     const TagRef tag = m_file.tag(index);
     if (const char* why = checkValue(tag.code, tag.value)) {
+        const std::string_view read = keep(leadingNumber(tag.code, tag.value));
         note(index, "value \"" + shown(tag.value) + "\" of group code " + std::to_string(tag.code) +
-                        " " + why + "; it is read as 0");
-        return "0";
+                        " " + why + "; it is read as " + std::string(read));
+        return read;
     }
     return tag.value;
 }
@@ -152,7 +175,8 @@ void Mender::stray(uint32_t first, uint32_t end, std::string_view type) {
 
 void Mender::run() {
     const uint32_t count = m_file.tagCount();
-    // Handles: new ones (for a supplied ENDBLK) start above every handle.
+    // Handles: new ones (for a supplied ENDBLK) start above every handle and
+    // the seed, whose header tag has the same group code.
     for (uint32_t k = 0; k < count; ++k) {
         const TagRef tag = m_file.tag(k);
         uint64_t h = 0;
