@@ -241,15 +241,10 @@ void CBrevantEditorReactor::openHIS(AcDbDatabase* pDatabase, LPCTSTR szDrawing) 
 
 void CBrevantEditorReactor::openLOK(AcDbDatabase* pDatabase, LPCTSTR szDrawing) {
     traceFormat(_T("openLOK(\"%s\")"), szDrawing);
-    // A drawing file that cannot be written (a read-only file or medium), or
-    // that the editor opened read-only (a DWG drawing, which it cannot write
-    // back), is only viewed: it gets no lock and no message. A name being
-    // saved to need not exist yet.
-    AcApDocManager* pManager = acDocManagerPtr();
-    const AcApDocument* pDocument = pManager != NULL ? pManager->document(pDatabase) : NULL;
-    const bool bOpenedReadOnly = pDocument != NULL && pDocument->isReadOnly() &&
-                                 CString(pDocument->fileName()).CompareNoCase(szDrawing) == 0;
-    if (bOpenedReadOnly || (PellamFile::Exists(szDrawing) && !PellamFile::IsWritable(szDrawing))) {
+    // Only viewed, so no lock and no message: a drawing opened read-only (a DWG
+    // drawing), or an existing file that cannot be written (read-only medium).
+    if (isOpenedReadOnly(pDatabase, szDrawing) ||
+        (PellamFile::Exists(szDrawing) && !PellamFile::IsWritable(szDrawing))) {
         m_mapDocumentLock.erase(pDatabase);
         return;
     }
@@ -435,4 +430,11 @@ CString CBrevantEditorReactor::getProjectSearchPath(LPCTSTR szProjectName) {
         return CString();
     }
     return sPath;
+}
+
+bool CBrevantEditorReactor::isOpenedReadOnly(AcDbDatabase* pDatabase, LPCTSTR szDrawing) {
+    AcApDocManager* pManager = acDocManagerPtr();
+    const AcApDocument* pDocument = pManager != NULL ? pManager->document(pDatabase) : NULL;
+    return pDocument != NULL && pDocument->isReadOnly() &&
+           CString(pDocument->fileName()).CompareNoCase(szDrawing) == 0;
 }
