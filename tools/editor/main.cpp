@@ -35,16 +35,24 @@ void usage(FILE* out) {
 int main(int argc, char** argv) {
     const char* recover = nullptr;
     int first = 1;
-    if (argc >= 3 && strcmp(argv[1], "--recover") == 0) {
+    if (argc >= 2 && strcmp(argv[1], "--recover") == 0) {
+        if (argc < 3) {
+            usage(stderr);
+            return 2;
+        }
         recover = argv[2];
         first = 3;
     }
     const int rest = argc - first;
-    if (rest > 1 || (argc >= 2 && strcmp(argv[1], "--recover") == 0 && recover == nullptr) ||
-        (rest == 1 && (strcmp(argv[first], "-h") == 0 || strcmp(argv[first], "--help") == 0))) {
-        const bool asked = rest == 1 && argv[first][0] == '-' && recover == nullptr;
-        usage(asked ? stdout : stderr);
-        return asked ? 0 : 2;
+    const bool help =
+        rest == 1 && (strcmp(argv[first], "-h") == 0 || strcmp(argv[first], "--help") == 0);
+    if (rest > 1 || (help && recover != nullptr)) {
+        usage(stderr);
+        return 2;
+    }
+    if (help) {
+        usage(stdout);
+        return 0;
     }
     std::string error;
     if (!brevant::host::writeInstallationDefaults(error)) {
