@@ -3,6 +3,8 @@
 // the file's own form.
 #include "DxfRecover.h"
 
+#include "DxfStructure.h"
+
 #include <brevant/text.h>
 
 #include <charconv>
@@ -51,6 +53,8 @@ private:
     int m_open = -1;                  // the section being read
     int m_lastClosed = -1;
     bool m_inTable = false;
+    bool m_skipTable = false;  // a table past the limit, dropped up to its ENDTAB
+    int m_tables = 0;
     bool m_inBlock = false;
     std::string_view m_blockOwner;  // the open block's owner and layer, for a supplied ENDBLK
     std::string_view m_blockLayer;
@@ -141,6 +145,7 @@ void Mender::closeBlock(uint32_t at) {
 }
 
 void Mender::closeSection(uint32_t at, bool supplied) {
+    m_skipTable = false;
     closeTable(at);
     closeBlock(at);
     if (supplied) {
@@ -211,7 +216,11 @@ void Mender::run() {
             if (m_open >= 0) {
                 closeSection(i, true);
             }
-            openSection(i, end);
+            if (end > i + 1 && m_file.tag(i + 1).code == 2) {
+                openSection(i, end);
+            } else {
+                note(i, "a section without a name (group code 2); dropped");
+            }
         } else if (type == "ENDSEC") {
             if (m_open < 0) {
                 note(i, "ENDSEC outside a section; dropped");
@@ -229,8 +238,17 @@ void Mender::run() {
         } else if (name == "TABLES") {
             if (type == "TABLE") {
                 closeTable(i);
-                append(i, end);
-                m_inTable = true;
+                if (m_tables < kMaxTables) {
+                    append(i, end);
+                    m_inTable = true;
+                    ++m_tables;
+                } else {
+                    note(i, "a table beyond the first " + std::to_string(kMaxTables) +
+                                "; dropped with its records");
+                    m_skipTable = true;
+                }
+            } else if (m_skipTable) {
+                m_skipTable = type != "ENDTAB";
             } else if (type == "ENDTAB") {
                 if (m_inTable) {
                     append(i, end);

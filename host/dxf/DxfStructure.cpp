@@ -217,7 +217,7 @@ bool Pass::classify(StructureRecord& r, uint32_t index, std::string_view type) {
             if (m_table >= 0) {
                 return fail(i, "a table starts inside another table");
             }
-            if (m_out.tables.size() >= 250) {
+            if (m_out.tables.size() >= size_t(kMaxTables)) {
                 return fail(i, "too many tables");
             }
             StructureTable table;

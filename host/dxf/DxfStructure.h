@@ -22,6 +22,8 @@
 namespace brevant::dxf {
 
 constexpr uint32_t kNoRecord = 0xFFFFFFFFu;
+// The most tables a drawing may have: a table's index fits in a byte.
+constexpr int kMaxTables = 250;
 
 // What a record is.
 enum class RecordKind : uint8_t {
