@@ -22,6 +22,7 @@ struct OutTag {
 struct OutSection {
     std::string name;  // upper case
     std::vector<OutTag> tags;
+    size_t endsec = 0;  // where its ENDSEC tag stands, once it is closed
 };
 
 class Mender {
@@ -150,7 +151,9 @@ void Mender::closeSection(uint32_t at, bool supplied) {
     closeBlock(at);
     if (supplied) {
         note(at, "a section without ENDSEC; ENDSEC supplied");
-        m_sections[size_t(m_open)].tags.push_back(OutTag{0, "ENDSEC"});
+        OutSection& section = m_sections[size_t(m_open)];
+        section.endsec = section.tags.size();
+        section.tags.push_back(OutTag{0, "ENDSEC"});
     }
     m_lastClosed = m_open;
     m_open = -1;
@@ -166,12 +169,14 @@ void Mender::stray(uint32_t first, uint32_t end, std::string_view type) {
         OutSection& section = m_sections[size_t(m_lastClosed)];
         if (section.name == "ENTITIES" || section.name == "OBJECTS") {
             note(first, "\"" + shown(type) + "\" outside a section; moved into " + section.name);
-            OutTag endsec = section.tags.back();  // the section's ENDSEC stays last
-            section.tags.pop_back();
+            // Before the section's ENDSEC, which may carry tags of its own.
+            std::vector<OutTag> moved;
             for (uint32_t k = first; k < end; ++k) {
-                section.tags.push_back(OutTag{m_file.tag(k).code, checked(k)});
+                moved.push_back(OutTag{m_file.tag(k).code, checked(k)});
             }
-            section.tags.push_back(endsec);
+            section.tags.insert(section.tags.begin() + long(section.endsec), moved.begin(),
+                                moved.end());
+            section.endsec += moved.size();
             return;
         }
     }
@@ -230,6 +235,7 @@ void Mender::run() {
             } else {
                 closeTable(i);
                 closeBlock(i);
+                m_sections[size_t(m_open)].endsec = m_sections[size_t(m_open)].tags.size();
                 append(i, end);
                 closeSection(i, false);
             }
