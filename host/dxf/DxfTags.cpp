@@ -289,6 +289,8 @@ bool TagFile::parseText(std::string& error, std::vector<std::string>* mended) {
         pos += len + (nl ? 1 : 0);
         if (breakChar == '\n' && len > 0 && start[len - 1] == '\r') {
             --len;
+        } else if (breakChar == '\r' && pos < size && base[pos] == '\n') {
+            ++pos;  // a CR LF among CR line ends is one line end all the same
         }
         out = std::string_view(start, len);
         ++line;

@@ -131,6 +131,38 @@ TEST(DxfStore, AwkwardButValidValuesLoad) {
     EXPECT_EQ(tagsOf(saved), tagsOf(bytes.substr(0, bytes.find("junk"))));
 }
 
+// CR LF, LF and CR alone are all read, the first line end of the file being
+// its own; saving keeps it.
+TEST(DxfStore, EveryLineEndIsReadAndKept) {
+    const std::string lf = drawing("0\nLINE\n5\n2F\n8\n0\n");
+    auto withEnd = [&lf](const std::string& end) {
+        std::string text;
+        for (char c : lf) {
+            text += c == '\n' ? end : std::string(1, c);
+        }
+        return text;
+    };
+    std::string mixed = withEnd("\r");
+    mixed.replace(mixed.find("\r8\r"), 4, "\r8\r\n");  // one CR LF among CRs
+    const struct {
+        std::string bytes;
+        std::string end;
+    } cases[] = {{lf, "\n"}, {withEnd("\r\n"), "\r\n"}, {withEnd("\r"), "\r"}, {mixed, "\r"}};
+    TempDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bytes.substr(0, 12));
+        writeFile(dir.file("in.dxf"), c.bytes);
+        AcDbDatabase db(false);
+        ASSERT_EQ(db.readDwgFile(dir.file("in.dxf").c_str()), Acad::eOk) << db.lastErrorText();
+        ASSERT_EQ(db.saveAs(dir.file("out.dxf").c_str()), Acad::eOk);
+        const std::string saved = readFile(dir.file("out.dxf"));
+        const std::string first = "  0" + c.end + "SECTION" + c.end;
+        EXPECT_EQ(saved.substr(0, first.size()), first);
+        EXPECT_EQ(saved.find(c.end == "\r" ? "\n" : "\r\r"), std::string::npos);
+        EXPECT_NE(saved.find(c.end + "2F" + c.end), std::string::npos);
+    }
+}
+
 TEST(DxfStore, EverySampleComesBackWithTheSameTags) {
     const std::string folder = std::string(BREVANT_SOURCE_DIR) + "/tests/data/dxf";
     std::vector<std::string> names;
@@ -144,7 +176,7 @@ TEST(DxfStore, EverySampleComesBackWithTheSameTags) {
     }
     closedir(d);
     std::sort(names.begin(), names.end());
-    ASSERT_EQ(names.size(), 10u);
+    ASSERT_EQ(names.size(), 11u);  // one of them binary DXF
     TempDir dir;
     for (const std::string& name : names) {
         SCOPED_TRACE(name);
