@@ -528,12 +528,15 @@ Acad::ErrorStatus brevant::host::setHeaderVariable(
     AcDbDatabase::Impl* impl = pDb->impl();
     if (impl->headerRecord == kNone) {
         // A drawing without a header (release 12 files may lack one) gets
-        // one at its start.
+        // one at its start, after any comments.
         auto* pSection = new AcDbObject;
         pSection->hostData()->tags = {OwnedTag{0, "SECTION"}, OwnedTag{2, "HEADER"}};
         auto* pEnd = new AcDbObject;
         pEnd->hostData()->tags = {OwnedTag{0, "ENDSEC"}};
-        const uint32_t first = impl->head;
+        uint32_t first = impl->head;
+        if (first != kNone && impl->records[first].kind == Kind::Other) {
+            first = impl->records[first].next;
+        }
         impl->headerRecord = impl->addRecord(pSection, Kind::Section, Sec::Header, first);
         impl->addRecord(pEnd, Kind::EndSec, Sec::Header, first);
     }

@@ -176,3 +176,22 @@ TEST(DxfQuirks, RecoverSpecifics) {
     EXPECT_EQ(std::string(none.lastErrorText()),
               path + ", the file holds no DXF record (no group code 0)");
 }
+
+// A header variable set in a drawing without a HEADER section gives it one,
+// after its comments, and saving writes it.
+TEST(DxfQuirks, AHeaderVariableOfADrawingWithoutHeader) {
+    TempDir dir;
+    const std::string path = dir.file("plain.dxf");
+    writeFile(path,
+              "999\nmade by hand\n0\nSECTION\n2\nENTITIES\n0\nLINE\n8\n0\n0\nENDSEC\n0\nEOF\n");
+    AcDbDatabase db(false);
+    ASSERT_EQ(db.readDwgFile(path.c_str()), Acad::eOk) << db.lastErrorText();
+    EXPECT_TRUE(brevant::host::headerVariable(&db, "$LTSCALE").empty());
+    ASSERT_EQ(brevant::host::setHeaderVariable(&db, "$LTSCALE", {{40, "2.5"}}), Acad::eOk);
+    ASSERT_EQ(brevant::host::setHeaderVariable(&db, "$LTSCALE", {{40, "3.0"}}), Acad::eOk);
+    ASSERT_EQ(db.saveAs(path.c_str()), Acad::eOk);
+    EXPECT_EQ(readFile(path).substr(0, 40), "999\nmade by hand\n  0\nSECTION\n  2\nHEADER\n");
+    AcDbDatabase again(false);
+    ASSERT_EQ(again.readDwgFile(path.c_str()), Acad::eOk) << again.lastErrorText();
+    EXPECT_EQ(brevant::host::headerVariable(&again, "$LTSCALE"), Lines{"3.0"});
+}
