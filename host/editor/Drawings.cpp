@@ -91,10 +91,6 @@ bool hasExtension(const std::string& path) {
     return dot != std::string::npos && (slash == std::string::npos || dot > slash);
 }
 
-}  // namespace
-
-namespace {
-
 // OPEN reads a drawing strictly; RECOVER mends what it can and lists it.
 AcApDocument* openDrawing(const std::string& path, bool recover) {
     const std::string command = recover ? "RECOVER" : "OPEN";
@@ -154,7 +150,8 @@ AcApDocument* openDrawing(const std::string& path, bool recover) {
         say("Cannot " + std::string(recover ? "recover " : "open ") + name + ": " + text);
         return nullptr;
     }
-    // What loading mended is said once, before anyone hears of the drawing.
+    // What loading mended is said once, before the reactors hear that the
+    // drawing opened.
     const std::vector<std::string>& repairs = loadRepairs(pDb);
     if (recover) {
         std::string text = name + (repairs.empty() ? " needed no repair." : " was repaired:");
