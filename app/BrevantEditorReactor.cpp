@@ -241,10 +241,10 @@ void CBrevantEditorReactor::openHIS(AcDbDatabase* pDatabase, LPCTSTR szDrawing) 
 
 void CBrevantEditorReactor::openLOK(AcDbDatabase* pDatabase, LPCTSTR szDrawing) {
     traceFormat(_T("openLOK(\"%s\")"), szDrawing);
-    // A drawing file that cannot be written (a read-only file or medium) is
-    // only viewed: it gets no lock and no message. A name being saved to
-    // need not exist yet.
-    if (PellamFile::Exists(szDrawing) && !PellamFile::IsWritable(szDrawing)) {
+    // Only viewed, so no lock and no message: a drawing opened read-only (a DWG
+    // drawing), or an existing file that cannot be written (read-only medium).
+    if (isOpenedReadOnly(pDatabase, szDrawing) ||
+        (PellamFile::Exists(szDrawing) && !PellamFile::IsWritable(szDrawing))) {
         m_mapDocumentLock.erase(pDatabase);
         return;
     }
@@ -430,4 +430,11 @@ CString CBrevantEditorReactor::getProjectSearchPath(LPCTSTR szProjectName) {
         return CString();
     }
     return sPath;
+}
+
+bool CBrevantEditorReactor::isOpenedReadOnly(AcDbDatabase* pDatabase, LPCTSTR szDrawing) {
+    AcApDocManager* pManager = acDocManagerPtr();
+    const AcApDocument* pDocument = pManager != NULL ? pManager->document(pDatabase) : NULL;
+    return pDocument != NULL && pDocument->isReadOnly() &&
+           CString(pDocument->fileName()).CompareNoCase(szDrawing) == 0;
 }

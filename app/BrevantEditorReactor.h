@@ -62,6 +62,9 @@ private:
     static void actionPossibleSaveAs(AcDbDatabase* pDatabase, LPCTSTR szIntendedName);
     static void openHIS(AcDbDatabase* pDatabase, LPCTSTR szDrawing);
     static void openLOK(AcDbDatabase* pDatabase, LPCTSTR szDrawing);
+    // Whether the editor opened the drawing under this name read-only (a
+    // file it cannot write back, a DWG drawing).
+    static bool isOpenedReadOnly(AcDbDatabase* pDatabase, LPCTSTR szDrawing);
     static void closeHIS(AcDbDatabase* pDatabase);
     static void closeLOK(AcDbDatabase* pDatabase);
     static void beginSaveDIN(AcDbDatabase* pDatabase, LPCTSTR szDrawing);

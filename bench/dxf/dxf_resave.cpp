@@ -5,6 +5,9 @@
 // with attributes, a reference carrying one tag twice, summary information,
 // project name, a settings dictionary, extended data):
 //   dxf-resave --make OUT
+// With --recover it reads a damaged drawing as the RECOVER command does and
+// prints what was mended on the error output:
+//   dxf-resave --recover IN OUT
 #include "acutmem.h"
 #include "adslib.h"
 #include "dbapserv.h"
@@ -88,8 +91,11 @@ int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "--make") == 0) {
         return make(argv[2]);
     }
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: dxf-resave IN OUT | dxf-resave --make OUT\n");
+    const bool recover = argc == 4 && std::strcmp(argv[1], "--recover") == 0;
+    if (recover) {
+        ++argv;
+    } else if (argc != 3) {
+        std::fprintf(stderr, "usage: dxf-resave [--recover] IN OUT | dxf-resave --make OUT\n");
         return 2;
     }
     struct stat st;
@@ -99,7 +105,12 @@ int main(int argc, char** argv) {
     }
     auto start = std::chrono::steady_clock::now();
     AcDbDatabase db(false);
-    if (db.readDwgFile(argv[1]) != Acad::eOk) {
+    const Acad::ErrorStatus read =
+        recover ? brevant::host::recoverDrawing(&db, argv[1]) : db.readDwgFile(argv[1]);
+    for (const std::string& repair : brevant::host::loadRepairs(&db)) {
+        std::fprintf(stderr, "%s\n", repair.c_str());
+    }
+    if (read != Acad::eOk) {
         std::fprintf(stderr, "dxf-resave: %s\n", db.lastErrorText());
         return 1;
     }

@@ -1,7 +1,10 @@
-// Feeds arbitrary bytes to the drawing store's reader; a drawing that loads is
-// then walked the way the module walks one: tables, block references and their
-// attributes, dictionaries, entity lists.
+// Feeds arbitrary bytes, text or binary DXF, to the drawing store's reader; a
+// drawing that loads is then walked the way the module walks one: tables,
+// block references and their attributes, dictionaries, entity lists. Bytes
+// that do not load are recovered as RECOVER does, and what the mending gives
+// must then load: a recovered drawing is a sound one.
 #include "db/DbInternal.h"
+#include "dxf/DxfRecover.h"
 
 #include "acutmem.h"
 #include "adslib.h"
@@ -12,13 +15,24 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     AcDbDatabase db(false);
     std::vector<char> buffer(data, data + size);
     std::string error;
     if (!db.impl()->load(std::move(buffer), error)) {
-        return 0;
+        std::vector<char> mended;
+        std::vector<std::string> changes;
+        if (!brevant::dxf::recoverTags(std::vector<char>(data, data + size), mended, changes,
+                                       error)) {
+            return 0;
+        }
+        if (!db.impl()->load(std::move(mended), error)) {
+            std::fprintf(stderr, "a recovered drawing does not load: %s\n", error.c_str());
+            std::abort();
+        }
     }
     AcDbBlockTable* pTable = nullptr;
     if (db.getBlockTable(pTable, AcDb::kForRead) == Acad::eOk) {

@@ -3,12 +3,17 @@
 #include "DbInternal.h"
 #include "NewDrawing.h"
 
+#include "../dwg/DwgLoad.h"
+#include "../dwg/DwgReader.h"
+#include "../dxf/DxfRecover.h"
+
 #include "acutmem.h"
 #include "dbapserv.h"
 #include "dbdict.h"
 #include "dbents.h"
 #include "dbsymtb.h"
 #include "dbxrecrd.h"
+#include "hostdb.h"
 
 #include <brevant/files.h>
 #include <brevant/platform.h>
@@ -109,6 +114,10 @@ DWORD readWholeFile(const char* fileName, std::vector<char>& buffer) {
     return error;
 }
 
+const char* const kDwgNotSaved =
+    "the drawing was read from a DWG file, which the editor opens read-only (it writes no DWG "
+    "files)";
+
 }  // namespace
 
 char* copyText(std::string_view s) {
@@ -172,7 +181,8 @@ bool AcDbDatabase::Impl::load(std::vector<char>&& buffer, std::string& error) {
     if (!file.parse(std::move(buffer), error)) {
         return false;
     }
-    lineEnding = file.lineEnding();
+    format = file.format();
+    repairs.clear();
     brevant::dxf::DrawingStructure structure;
     if (!brevant::dxf::readStructure(file, structure, error)) {
         return false;
@@ -228,7 +238,31 @@ bool AcDbDatabase::Impl::load(std::vector<char>&& buffer, std::string& error) {
         }
     }
     modified = false;
+    renumberDuplicates(structure.duplicates);
     return true;
+}
+
+void AcDbDatabase::Impl::renumberDuplicates(const std::vector<uint32_t>& duplicates) {
+    if (duplicates.empty()) {
+        return;
+    }
+    std::string text = "Handles used twice were renumbered:";
+    for (size_t k = 0; k < duplicates.size(); ++k) {
+        const uint32_t index = duplicates[k];
+        ObjectData* d = materialize(index)->hostData();
+        const uint64_t old = d->handle();
+        const uint64_t fresh = nextHandle();
+        d->setHandle(fresh);
+        records[index].handle = fresh;
+        handles.insert(
+            std::upper_bound(handles.begin(), handles.end(), std::make_pair(fresh, uint32_t(0))),
+            std::make_pair(fresh, index));
+        text += std::string(k == 0 ? " " : ", ") + brevant::dxf::formatHandle(old) + " (" +
+                file.where(records[index].firstTag) + ") is now " +
+                brevant::dxf::formatHandle(fresh);
+    }
+    repairs.push_back(text + ".");
+    modified = true;
 }
 
 void AcDbDatabase::Impl::tagsOf(uint32_t index, std::vector<TagRef>& out) const {
@@ -437,7 +471,7 @@ void AcDbDatabase::Impl::setHeaderValue(std::string_view name, int code, std::st
 }
 
 unsigned long AcDbDatabase::Impl::write(brevant::platform::AtomicFileWriter& out) {
-    brevant::dxf::TagWriter w(out, lineEnding.c_str());
+    brevant::dxf::TagWriter w(out, format);
     const auto& tags = file.tags();
     for (uint32_t i = head; i != kNone && w.ok(); i = records[i].next) {
         const Record& r = records[i];
@@ -457,6 +491,77 @@ unsigned long AcDbDatabase::Impl::write(brevant::platform::AtomicFileWriter& out
     return w.flush();
 }
 
+// The host's database calls.
+
+const std::vector<std::string>& brevant::host::loadRepairs(const AcDbDatabase* pDb) {
+    static const std::vector<std::string> none;
+    return pDb != nullptr ? pDb->impl()->repairs : none;
+}
+
+const char* brevant::host::whyNotSavable(const AcDbDatabase* pDb) {
+    return pDb != nullptr && pDb->impl()->fromDwg ? kDwgNotSaved : nullptr;
+}
+
+std::vector<std::string> brevant::host::headerVariable(const AcDbDatabase* pDb, const char* name) {
+    std::vector<std::string> values;
+    if (pDb == nullptr || name == nullptr || pDb->impl()->headerRecord == kNone) {
+        return values;
+    }
+    std::vector<TagRef> tags;
+    pDb->impl()->tagsOf(pDb->impl()->headerRecord, tags);
+    for (size_t k = 0; k < tags.size(); ++k) {
+        if (tags[k].code == 9 && tags[k].value == name) {
+            for (size_t v = k + 1; v < tags.size() && tags[v].code != 9 && tags[v].code != 0; ++v) {
+                values.emplace_back(brevant::dxf::trimmed(tags[v].value));
+            }
+            break;
+        }
+    }
+    return values;
+}
+
+Acad::ErrorStatus brevant::host::setHeaderVariable(
+    AcDbDatabase* pDb, const char* name, const std::vector<std::pair<int, std::string>>& values) {
+    if (pDb == nullptr || name == nullptr || *name != '$') {
+        return Acad::eInvalidInput;
+    }
+    AcDbDatabase::Impl* impl = pDb->impl();
+    if (impl->headerRecord == kNone) {
+        // A drawing without a header (release 12 files may lack one) gets
+        // one at its start, after any comments.
+        auto* pSection = new AcDbObject;
+        pSection->hostData()->tags = {OwnedTag{0, "SECTION"}, OwnedTag{2, "HEADER"}};
+        auto* pEnd = new AcDbObject;
+        pEnd->hostData()->tags = {OwnedTag{0, "ENDSEC"}};
+        uint32_t first = impl->head;
+        if (first != kNone && impl->records[first].kind == Kind::Other) {
+            first = impl->records[first].next;
+        }
+        impl->headerRecord = impl->addRecord(pSection, Kind::Section, Sec::Header, first);
+        impl->addRecord(pEnd, Kind::EndSec, Sec::Header, first);
+    }
+    auto& tags = impl->materialize(impl->headerRecord)->hostData()->tags;
+    size_t at = tags.size();
+    for (size_t k = 0; k < tags.size(); ++k) {
+        if (tags[k].code == 9 && tags[k].value == name) {
+            size_t end = k + 1;
+            while (end < tags.size() && tags[end].code != 9) {
+                ++end;
+            }
+            tags.erase(tags.begin() + long(k), tags.begin() + long(end));
+            at = k;
+            break;
+        }
+    }
+    std::vector<OwnedTag> fresh{OwnedTag{9, name}};
+    for (const auto& value : values) {
+        fresh.push_back(OwnedTag{int16_t(value.first), value.second});
+    }
+    tags.insert(tags.begin() + long(at), fresh.begin(), fresh.end());
+    impl->modified = true;
+    return Acad::eOk;
+}
+
 // The editor's database calls.
 
 AcDbDatabase::AcDbDatabase(bool buildDefaultDrawing, bool /*noDocument*/) : m_pImpl(new Impl) {
@@ -470,7 +575,7 @@ AcDbDatabase::AcDbDatabase(bool buildDefaultDrawing, bool /*noDocument*/) : m_pI
             std::fprintf(stderr, "The template of a new drawing does not load: %s\n",
                          error.c_str());
         }
-        m_pImpl->lineEnding = "\r\n";
+        m_pImpl->format = brevant::dxf::TagFormat();
     }
 }
 
@@ -486,45 +591,79 @@ const char* AcDbDatabase::className() const {
     return "AcDbDatabase";
 }
 
-Acad::ErrorStatus AcDbDatabase::readDwgFile(const char* fileName) {
-    m_pImpl->lastFileError = ERROR_SUCCESS;
+namespace {
+
+// Reads a drawing file into the database, strictly (OPEN) or recovering what
+// it can (RECOVER); on failure the database keeps what it held.
+Acad::ErrorStatus readDrawing(AcDbDatabase* pDb, const char* fileName, bool recover) {
+    AcDbDatabase::Impl* impl = pDb->impl();
+    impl->lastFileError = ERROR_SUCCESS;
     if (fileName == nullptr || *fileName == '\0') {
-        m_pImpl->lastError = "no file name given";
+        impl->lastError = "no file name given";
         return Acad::eInvalidInput;
     }
     std::vector<char> buffer;
     const DWORD readError = readWholeFile(fileName, buffer);
     if (readError != ERROR_SUCCESS) {
-        m_pImpl->lastFileError = readError;
-        m_pImpl->lastError =
+        impl->lastFileError = readError;
+        impl->lastError =
             std::string(fileName) + ": " +
             (readError == ERROR_FILE_TOO_LARGE ? "the file is larger than 4 GB"
                                                : brevant::platform::errorText(readError));
         return readErrorStatus(readError);
     }
-    if (buffer.size() >= 6 && memcmp(buffer.data(), "AC10", 4) == 0) {
-        m_pImpl->lastError = std::string(fileName) + ": not a DXF drawing (a binary " +
-                             std::string(buffer.data(), 6) + " drawing file)";
-        return Acad::eDwgNotRecognized;
-    }
-    auto fresh = std::make_unique<Impl>();
-    fresh->self = this;
+    auto fresh = std::make_unique<AcDbDatabase::Impl>();
+    fresh->self = pDb;
     std::string error;
-    if (!fresh->load(std::move(buffer), error)) {
-        m_pImpl->lastError = std::string(fileName) + ", " + error;
+    if (brevant::dwg::looksLikeDwg(reinterpret_cast<const uint8_t*>(buffer.data()),
+                                   buffer.size())) {
+        if (!brevant::dwg::loadDwg(*fresh, std::move(buffer), error)) {
+            impl->lastError = std::string(fileName) + ": " + error;
+            return Acad::eDwgNotRecognized;
+        }
+        fresh->fromDwg = true;
+    } else if (recover) {
+        std::vector<std::string> changes;
+        std::vector<char> mended;
+        if (!brevant::dxf::recoverTags(std::move(buffer), mended, changes, error) ||
+            !fresh->load(std::move(mended), error)) {
+            impl->lastError = std::string(fileName) + ", " + error;
+            return Acad::eBadDxfSequence;
+        }
+        fresh->repairs.insert(fresh->repairs.begin(), changes.begin(), changes.end());
+        fresh->modified = !fresh->repairs.empty();
+    } else if (!fresh->load(std::move(buffer), error)) {
+        impl->lastError = std::string(fileName) + ", " + error;
         return Acad::eBadDxfSequence;
     }
     fresh->fileName = fileName;
     fresh->originalFileName = fileName;
     fresh->hasFileName = true;
-    Impl* old = m_pImpl;
-    m_pImpl = fresh.release();
-    delete old;
-    if (m_pImpl->resolveXrefs) {
-        m_pImpl->resolveAllXrefs();
+    const bool repaired = !fresh->repairs.empty();
+    pDb->replaceImpl(fresh.release());
+    impl = pDb->impl();
+    if (impl->resolveXrefs) {
+        impl->resolveAllXrefs();
     }
-    m_pImpl->modified = false;
+    // A drawing that loading had to mend differs from its file.
+    impl->modified = repaired;
     return Acad::eOk;
+}
+
+}  // namespace
+
+void AcDbDatabase::replaceImpl(Impl* pImpl) {
+    Impl* old = m_pImpl;
+    m_pImpl = pImpl;
+    delete old;
+}
+
+Acad::ErrorStatus AcDbDatabase::readDwgFile(const char* fileName) {
+    return readDrawing(this, fileName, false);
+}
+
+Acad::ErrorStatus brevant::host::recoverDrawing(AcDbDatabase* pDb, const char* fileName) {
+    return pDb == nullptr ? Acad::eNullObjectPointer : readDrawing(pDb, fileName, true);
 }
 
 Acad::ErrorStatus AcDbDatabase::saveAs(const char* fileName) {
@@ -532,6 +671,10 @@ Acad::ErrorStatus AcDbDatabase::saveAs(const char* fileName) {
     if (fileName == nullptr || *fileName == '\0') {
         m_pImpl->lastError = "no file name given";
         return Acad::eInvalidInput;
+    }
+    if (m_pImpl->fromDwg) {
+        m_pImpl->lastError = std::string(fileName) + ": " + kDwgNotSaved;
+        return Acad::eNotImplementedYet;
     }
     // $HANDSEED: above every handle, new ones included.
     uint64_t fileSeed = 0;

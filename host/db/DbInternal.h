@@ -113,7 +113,12 @@ struct AcDbDatabase::Impl {
     std::string originalFileName;
     std::string lastError;
     unsigned long lastFileError = 0;  // ERROR_SUCCESS
-    std::string lineEnding = "\r\n";
+    brevant::dxf::TagFormat format;   // the form saving writes: the file's own
+    // What loading changed to make the drawing sound, one line each: handles
+    // renumbered, and the mending of a recovered file.
+    std::vector<std::string> repairs;
+    // A release-15 binary drawing: read through its DXF form, never saved.
+    bool fromDwg = false;
     bool hasFileName = false;
     bool modified = false;
     bool resolveXrefs = true;
@@ -123,6 +128,9 @@ struct AcDbDatabase::Impl {
 
     // Loading: replaces everything with the drawing in the buffer.
     bool load(std::vector<char>&& buffer, std::string& error);
+    // Gives the records that the structure pass found sharing a handle with
+    // an earlier record new handles from the seed, and notes it in repairs.
+    void renumberDuplicates(const std::vector<uint32_t>& duplicates);
     void clear();
 
     // Tags of a record, whichever store holds them.
@@ -182,8 +190,8 @@ namespace brevant::db {
 
 // Names compare as the editor compares symbols: without regard to case.
 using brevant::text::sameText;
-using brevant::text::upper;
 using brevant::text::startsWithNoCase;
+using brevant::text::upper;
 // Copies a text into memory that the caller releases with acutDelString/acdbFree.
 char* copyText(std::string_view s);
 // Every database that is open, so that stale ids and names are refused.

@@ -210,14 +210,14 @@ bool Pass::classify(StructureRecord& r, uint32_t index, std::string_view type) {
         m_out.eof = index;
         object = false;
     } else if (m_section == Section::None) {
-        return fail(i, "\"" + std::string(type.substr(0, 40)) + "\" outside a section");
+        return fail(i, "\"" + shown(type) + "\" outside a section");
     } else if (m_section == Section::Tables) {
         r.section = m_section;
         if (type == "TABLE") {
             if (m_table >= 0) {
                 return fail(i, "a table starts inside another table");
             }
-            if (m_out.tables.size() >= 250) {
+            if (m_out.tables.size() >= size_t(kMaxTables)) {
                 return fail(i, "too many tables");
             }
             StructureTable table;
@@ -312,7 +312,9 @@ void Pass::findHandle(StructureRecord& r, std::string_view type) {
     }
 }
 
-// Handles must be unique: an object found twice is a damaged drawing.
+// Handles must be unique. A record whose handle an earlier record has is
+// listed as a duplicate and loses the handle here; the loader gives it a new
+// one.
 bool Pass::checkHandles() {
     auto& handles = m_out.handles;
     handles.reserve(m_out.records.size());
@@ -322,16 +324,17 @@ bool Pass::checkHandles() {
         }
     }
     std::sort(handles.begin(), handles.end());
-    for (size_t k = 1; k < handles.size(); ++k) {
-        if (handles[k].first == handles[k - 1].first) {
-            const uint32_t a = std::min(handles[k].second, handles[k - 1].second);
-            const uint32_t b = std::max(handles[k].second, handles[k - 1].second);
-            return fail(m_out.records[b].firstTag, "handle " + formatHandle(handles[k].first) +
-                                                       " is used twice (also by the record on " +
-                                                       m_tags.where(m_out.records[a].firstTag) +
-                                                       ")");
+    size_t kept = 0;
+    for (size_t k = 0; k < handles.size(); ++k) {
+        if (kept > 0 && handles[k].first == handles[kept - 1].first) {
+            m_out.duplicates.push_back(handles[k].second);
+            m_out.records[handles[k].second].handle = 0;
+        } else {
+            handles[kept++] = handles[k];
         }
     }
+    handles.resize(kept);
+    std::sort(m_out.duplicates.begin(), m_out.duplicates.end());
     return true;
 }
 

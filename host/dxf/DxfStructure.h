@@ -3,8 +3,8 @@
 // tag to the next) and what each one is: section marks, tables and their
 // records, block definitions and their entities, entities, objects; the
 // handle of each; and which block definition belongs to which block table
-// record. It checks that the sections, tables and blocks nest and that no
-// handle is used twice, naming where a fault lies.
+// record. It checks that the sections, tables and blocks nest, naming where a
+// fault lies, and lists the records whose handle an earlier record has.
 //
 // The pass does not care where the tags come from: it reads them through
 // TagSource (DxfTags.h), which the ASCII DXF reader's TagFile implements and
@@ -22,6 +22,8 @@
 namespace brevant::dxf {
 
 constexpr uint32_t kNoRecord = 0xFFFFFFFFu;
+// The most tables a drawing may have: a table's index fits in a byte.
+constexpr int kMaxTables = 250;
 
 // What a record is.
 enum class RecordKind : uint8_t {
@@ -87,11 +89,14 @@ struct DrawingStructure {
     // no table record. Without a BLOCK_RECORD table: the definitions in order.
     std::vector<StructureBlock> blocks;
     std::vector<std::pair<uint64_t, uint32_t>> handles;  // handle and record, sorted
-    uint32_t header = kNoRecord;                         // the HEADER section mark
-    uint32_t firstDictionary = kNoRecord;                // the named-objects dictionary
-    uint32_t entitiesEnd = kNoRecord;                    // ENDSEC of ENTITIES
-    uint32_t objectsEnd = kNoRecord;                     // ENDSEC of OBJECTS
-    uint32_t blocksEnd = kNoRecord;                      // ENDSEC of BLOCKS
+    // Records whose handle an earlier record has, in file order; their
+    // `handle` is 0 and they are not in `handles`.
+    std::vector<uint32_t> duplicates;
+    uint32_t header = kNoRecord;           // the HEADER section mark
+    uint32_t firstDictionary = kNoRecord;  // the named-objects dictionary
+    uint32_t entitiesEnd = kNoRecord;      // ENDSEC of ENTITIES
+    uint32_t objectsEnd = kNoRecord;       // ENDSEC of OBJECTS
+    uint32_t blocksEnd = kNoRecord;        // ENDSEC of BLOCKS
     uint32_t eof = kNoRecord;
 };
 

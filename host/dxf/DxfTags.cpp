@@ -157,21 +157,28 @@ bool isHexText(std::string_view text) {
     return true;
 }
 
+}  // namespace
+
 std::string shown(std::string_view text) {
-    std::string s(text.substr(0, 40));
-    for (char& c : s) {
-        if ((unsigned char)c < 32) {
-            c = '?';
+    static const char digits[] = "0123456789ABCDEF";
+    const size_t limit = 40;
+    std::string s;
+    for (size_t k = 0; k < text.size() && k < limit; ++k) {
+        const unsigned char c = (unsigned char)text[k];
+        if (c >= 32 && c < 127) {
+            s += char(c);
+        } else {
+            s += "\\x";
+            s += digits[c >> 4];
+            s += digits[c & 15];
         }
     }
-    if (text.size() > 40) {
+    if (text.size() > limit) {
         s += "...";
     }
     return s;
 }
 
-// Checks that a value parses as its group code requires; returns the reason
-// when it does not.
 const char* checkValue(int code, std::string_view v) {
     switch (valueKind(code)) {
         case ValueKind::Double: {
@@ -207,10 +214,6 @@ const char* checkValue(int code, std::string_view v) {
                        ? nullptr
                        : "is not an integer";
         }
-        case ValueKind::Handle: {
-            uint64_t h;
-            return parseHandle(v, h) ? nullptr : "is not a handle";
-        }
         case ValueKind::Binary:
             return isHexText(trimmed(v)) ? nullptr : "is not hexadecimal binary data";
         default:
@@ -218,34 +221,61 @@ const char* checkValue(int code, std::string_view v) {
     }
 }
 
-}  // namespace
-
 std::string TagFile::where(uint32_t index) const {
-    return "line " + std::to_string(lineOf(index));
+    if (m_format.binary) {
+        return "byte " + std::to_string(index < m_places.size() ? m_places[index] : 0);
+    }
+    if (index < m_places.size()) {
+        return "line " + std::to_string(m_places[index]);  // read leniently: lines were dropped
+    }
+    return "line " + std::to_string(2 * uint64_t(index) + 1);
 }
 
-bool TagFile::parse(std::vector<char>&& buffer, std::string& error) {
+bool TagFile::parse(std::vector<char>&& buffer, std::string& error,
+                    std::vector<std::string>* mended) {
     m_buffer = std::move(buffer);
     m_tags.clear();
-    const char* base = m_buffer.data();
-    const size_t size = m_buffer.size();
-    if (size == 0) {
+    m_places.clear();
+    m_format = TagFormat();
+    if (m_buffer.empty()) {
         error = "the file is empty";
         return false;
     }
-    if (size >= 18 && memcmp(base, "AutoCAD Binary DXF", 18) == 0) {
-        error = "line 1: a binary DXF file, not an ASCII DXF drawing";
+    if (m_buffer.size() > UINT32_MAX) {
+        error = "the file is larger than 4 GB";
         return false;
+    }
+    if (m_buffer.size() >= kBinarySentinel.size() &&
+        std::string_view(m_buffer.data(), kBinarySentinel.size()) == kBinarySentinel) {
+        return parseBinary(error, mended);
+    }
+    return parseText(error, mended);
+}
+
+bool TagFile::parseText(std::string& error, std::vector<std::string>* mended) {
+    const char* base = m_buffer.data();
+    const size_t size = m_buffer.size();
+    // The line end is the file's first: CR LF, LF, or CR alone. Lines split at
+    // LF (a CR before it is dropped), or at CR in a file of CR line ends.
+    const char* firstBreak = base;
+    while (firstBreak < base + size && *firstBreak != '\n' && *firstBreak != '\r') {
+        ++firstBreak;
+    }
+    char breakChar = '\n';
+    if (firstBreak < base + size && *firstBreak == '\r') {
+        const bool crlf = firstBreak + 1 < base + size && firstBreak[1] == '\n';
+        m_format.lineEnding = crlf ? "\r\n" : "\r";
+        breakChar = crlf ? '\n' : '\r';
+    } else {
+        m_format.lineEnding = firstBreak < base + size ? "\n" : "\r\n";
     }
     // One tag for every two lines: count the lines once to allocate exactly.
     size_t lines = 0;
-    for (const char* p = base; (p = static_cast<const char*>(memchr(p, '\n', size - (p - base))));
-         ++p) {
+    for (const char* p = base;
+         (p = static_cast<const char*>(memchr(p, breakChar, size - size_t(p - base)))); ++p) {
         ++lines;
     }
     m_tags.reserve(lines / 2 + 1);
-    const char* firstEnd = static_cast<const char*>(memchr(base, '\n', size));
-    m_crlf = firstEnd == nullptr || (firstEnd > base && firstEnd[-1] == '\r');
 
     size_t pos = 0;
     uint32_t line = 0;
@@ -254,11 +284,13 @@ bool TagFile::parse(std::vector<char>&& buffer, std::string& error) {
             return false;
         }
         const char* start = base + pos;
-        const char* nl = static_cast<const char*>(memchr(start, '\n', size - pos));
+        const char* nl = static_cast<const char*>(memchr(start, breakChar, size - pos));
         size_t len = nl ? size_t(nl - start) : size - pos;
         pos += len + (nl ? 1 : 0);
-        if (len > 0 && start[len - 1] == '\r') {
+        if (breakChar == '\n' && len > 0 && start[len - 1] == '\r') {
             --len;
+        } else if (breakChar == '\r' && pos < size && base[pos] == '\n') {
+            ++pos;  // a CR LF among CR line ends is one line end all the same
         }
         out = std::string_view(start, len);
         ++line;
@@ -268,6 +300,9 @@ bool TagFile::parse(std::vector<char>&& buffer, std::string& error) {
         error = "line " + std::to_string(atLine) + ": " + what;
         return false;
     };
+    auto note = [&](uint32_t atLine, const std::string& what) {
+        mended->push_back("line " + std::to_string(atLine) + ": " + what);
+    };
 
     std::string_view codeText;
     std::string_view value;
@@ -276,38 +311,64 @@ bool TagFile::parse(std::vector<char>&& buffer, std::string& error) {
         std::string_view t = trimmed(codeText);
         int code = 0;
         auto r = std::from_chars(t.data(), t.data() + t.size(), code);
-        if (t.empty() || r.ec != std::errc() || r.ptr != t.data() + t.size()) {
-            return fail(codeLine, "group code \"" + shown(codeText) + "\" is not a number");
-        }
-        if (valueKind(code) == ValueKind::Invalid) {
-            return fail(codeLine,
-                        "group code " + std::to_string(code) + " is not a DXF group code");
+        const bool number = !t.empty() && r.ec == std::errc() && r.ptr == t.data() + t.size();
+        if (!number || valueKind(code) == ValueKind::Invalid) {
+            const std::string why =
+                number ? "group code " + std::to_string(code) + " is not a DXF group code"
+                       : "group code \"" + shown(codeText) + "\" is not a number";
+            if (mended == nullptr) {
+                return fail(codeLine, why);
+            }
+            note(codeLine, why + "; the tag is dropped");
+            nextLine(value);
+            continue;
         }
         if (!nextLine(value)) {
-            return fail(codeLine, "the file ends after group code " + std::to_string(code) +
-                                      ", before its value");
+            const std::string why =
+                "the file ends after group code " + std::to_string(code) + ", before its value";
+            if (mended == nullptr) {
+                return fail(codeLine, why);
+            }
+            note(codeLine, why + "; the tag is dropped");
+            break;
         }
-        if (m_buffer.size() > UINT32_MAX) {
-            return fail(codeLine, "the file is larger than 4 GB");
-        }
-        if (const char* why = checkValue(code, value)) {
-            return fail(line, "value \"" + shown(value) + "\" of group code " +
-                                  std::to_string(code) + " " + why);
+        if (mended == nullptr) {
+            if (const char* why = checkValue(code, value)) {
+                return fail(line, "value \"" + shown(value) + "\" of group code " +
+                                      std::to_string(code) + " " + why);
+            }
         }
         m_tags.push_back(Tag{uint32_t(value.data() - base), uint32_t(value.size()), int16_t(code)});
+        if (mended != nullptr) {
+            m_places.push_back(codeLine);
+        }
         if (code == 0 && value == "EOF") {
             return true;  // whatever follows the end mark is not part of the drawing
         }
     }
-    return fail(line + 1, "unexpected end of file: no \"0 EOF\" end mark");
+    if (mended == nullptr) {
+        return fail(line + 1, "unexpected end of file: no \"0 EOF\" end mark");
+    }
+    if (m_tags.empty()) {
+        error = "the file holds no DXF tag";
+        return false;
+    }
+    return true;
 }
 
-TagWriter::TagWriter(brevant::platform::AtomicFileWriter& file, const char* lineEnding)
-    : m_file(file), m_lineEnding(lineEnding), m_buffer(1 << 20) {}
+TagWriter::TagWriter(brevant::platform::AtomicFileWriter& file, const TagFormat& format)
+    : m_file(&file), m_format(format), m_buffer(1 << 20) {}
+
+TagWriter::TagWriter(std::vector<char>& memory, const TagFormat& format)
+    : m_memory(&memory), m_format(format), m_buffer(1 << 16) {}
 
 void TagWriter::drain() {
     if (m_error == 0 && m_used > 0) {
-        m_error = m_file.write(m_buffer.data(), m_used);
+        if (m_file != nullptr) {
+            m_error = m_file->write(m_buffer.data(), m_used);
+        } else {
+            m_memory->insert(m_memory->end(), m_buffer.data(), m_buffer.data() + m_used);
+        }
         m_used = 0;
     }
 }
@@ -328,6 +389,14 @@ void TagWriter::put(const char* data, size_t size) {
 }
 
 void TagWriter::write(int code, std::string_view value) {
+    if (m_format.binary) {
+        writeBinary(code, value);
+    } else {
+        writeText(code, value);
+    }
+}
+
+void TagWriter::writeText(int code, std::string_view value) {
     // Group codes stand right-aligned in three columns, as the editor writes them.
     char codeText[16];
     char* end = codeText + sizeof codeText;
@@ -343,10 +412,11 @@ void TagWriter::write(int code, std::string_view value) {
     while (end - p < 3) {
         *--p = ' ';
     }
+    const std::string& lineEnding = m_format.lineEnding;
     put(p, size_t(end - p));
-    put(m_lineEnding.data(), m_lineEnding.size());
+    put(lineEnding.data(), lineEnding.size());
     put(value.data(), value.size());
-    put(m_lineEnding.data(), m_lineEnding.size());
+    put(lineEnding.data(), lineEnding.size());
 }
 
 unsigned long TagWriter::flush() {

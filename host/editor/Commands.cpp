@@ -38,6 +38,10 @@ bool openCommand(const std::string& arguments) {
     return openDocument(unquoted(arguments)) != nullptr;
 }
 
+bool recoverCommand(const std::string& arguments) {
+    return recoverDocument(unquoted(arguments)) != nullptr;
+}
+
 bool newCommand(const std::string&) {
     return newDocument() != nullptr;
 }
@@ -194,6 +198,11 @@ bool helpCommand(const std::string&);
 const std::vector<Command>& table() {
     static const std::vector<Command> s_table = {
         {{"OPEN", {}, "OPEN <file>", "open a drawing and make it current"}, openCommand},
+        {{"RECOVER",
+          {},
+          "RECOVER <file>",
+          "open a damaged drawing as far as it can be read and list what was mended"},
+         recoverCommand},
         {{"NEW", {}, "NEW", "start a new drawing: Drawing1.dwg, Drawing2.dwg, ..."}, newCommand},
         {{"SAVE", {}, "SAVE", "save the current drawing under its name"}, saveCommand},
         {{"SAVEAS", {}, "SAVEAS <file>", "save the current drawing under a new name"},

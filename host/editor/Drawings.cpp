@@ -8,6 +8,7 @@
 #include "editor/Editor.h"
 #include "editor/Output.h"
 #include "editor/SystemVariables.h"
+#include "hostdb.h"
 #include "lisp/Lisp.h"
 #include "loader/Linker.h"
 #include "windows.h"
@@ -90,11 +91,11 @@ bool hasExtension(const std::string& path) {
     return dot != std::string::npos && (slash == std::string::npos || dot > slash);
 }
 
-}  // namespace
-
-AcApDocument* openDocument(const std::string& path) {
+// OPEN reads a drawing strictly; RECOVER mends what it can and lists it.
+AcApDocument* openDrawing(const std::string& path, bool recover) {
+    const std::string command = recover ? "RECOVER" : "OPEN";
     if (path.empty()) {
-        say("Requires a file name: OPEN <file>.");
+        say("Requires a file name: " + command + " <file>.");
         return nullptr;
     }
     const std::string name = fullName(path);
@@ -104,6 +105,10 @@ AcApDocument* openDocument(const std::string& path) {
     }
     DocManager& manager = docManager();
     if (Document* pOpen = manager.findByName(name)) {
+        if (recover) {
+            say("Cannot recover " + name + ": it is open; close it first.");
+            return nullptr;
+        }
         manager.makeCurrent(pOpen);
         say(std::string(pOpen->fileName()) + " is already open.");
         return pOpen;
@@ -128,7 +133,7 @@ AcApDocument* openDocument(const std::string& path) {
         return nullptr;
     }
     // A drawing that could not be saved back under its name opens read-only.
-    const bool readOnly = brevant::platform::checkFileReplaceable(name) != ERROR_SUCCESS;
+    bool readOnly = brevant::platform::checkFileReplaceable(name) != ERROR_SUCCESS;
 
     std::string typed = name;
     notify([&typed](AcEditorReactor* pReactor) {
@@ -136,20 +141,47 @@ AcApDocument* openDocument(const std::string& path) {
         pReactor->beginDwgOpen(&copy[0]);
     });
     auto* pDb = new AcDbDatabase(false);
-    const Acad::ErrorStatus status = pDb->readDwgFile(name.c_str());
+    const Acad::ErrorStatus status =
+        recover ? recoverDrawing(pDb, name.c_str()) : pDb->readDwgFile(name.c_str());
     if (status != Acad::eOk) {
         const char* reason = pDb->lastErrorText();
         std::string text = reason != nullptr && *reason != 0 ? reason : acadErrorStatusText(status);
         delete pDb;
-        say("Cannot open " + name + ": " + text);
+        say("Cannot " + std::string(recover ? "recover " : "open ") + name + ": " + text);
         return nullptr;
     }
+    // What loading mended is said once, before the reactors hear that the
+    // drawing opened.
+    const std::vector<std::string>& repairs = loadRepairs(pDb);
+    if (recover) {
+        std::string text = name + (repairs.empty() ? " needed no repair." : " was repaired:");
+        for (const std::string& repair : repairs) {
+            text += "\n  " + repair;
+        }
+        say(text);
+    } else {
+        for (const std::string& repair : repairs) {
+            say(repair);
+        }
+    }
+    // A drawing read from a DWG file is only viewed.
+    readOnly = readOnly || whyNotSavable(pDb) != nullptr;
     notify([pDb, &typed](AcEditorReactor* pReactor) {
         std::string copy = typed;
         pReactor->dwgFileOpened(pDb, &copy[0]);
         pReactor->endDwgOpen(typed.c_str());
     });
     return addDocument(std::make_unique<Document>(pDb, name, true, readOnly));
+}
+
+}  // namespace
+
+AcApDocument* openDocument(const std::string& path) {
+    return openDrawing(path, false);
+}
+
+AcApDocument* recoverDocument(const std::string& path) {
+    return openDrawing(path, true);
 }
 
 AcApDocument* newDocument() {
@@ -187,6 +219,10 @@ bool saveDocument(AcApDocument* pDocument, const std::string& path) {
         }
     }
     // A save that cannot start is refused before any reactor hears of it.
+    if (const char* why = whyNotSavable(pDoc->database())) {
+        say("Cannot save " + target + ": " + why + ".");
+        return false;
+    }
     const DWORD refusal = brevant::platform::checkFileReplaceable(target);
     if (refusal != ERROR_SUCCESS) {
         say("Cannot save " + target + ": " + whyNotSaved(target, refusal) + ".");

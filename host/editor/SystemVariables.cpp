@@ -1,5 +1,8 @@
-// The editor's system variables. The drawing's name and folder come from the
-// current document; the others are kept by the session.
+// The editor's system variables. Each lives in one place, which the table
+// says: the session keeps its own, a drawing keeps its header variables
+// ($LTSCALE, ...) in its HEADER section (read from the file when it is opened
+// and written back when it is saved), and the drawing's name, folder and
+// project name come from the current document.
 #include "editor/SystemVariables.h"
 
 #include "adslib.h"
@@ -10,6 +13,8 @@
 #include "acutmem.h"
 #include "editor/Documents.h"
 #include "editor/Editor.h"
+#include "dxf/DxfTags.h"
+#include "hostdb.h"
 
 #include <strings.h>
 #include <unistd.h>
@@ -46,15 +51,101 @@ std::map<std::string, Stored>& stored() {
     return *s_pStored;
 }
 
-// Every variable: name, type, read-only.
-const std::vector<VariableInfo>& table() {
-    static const auto* s_pTable = new std::vector<VariableInfo>{
-        {"ACADVER", RTSTR, true},      {"ANGBASE", RTANG, false},    {"DWGNAME", RTSTR, true},
-        {"DWGPREFIX", RTSTR, true},    {"DWGTITLED", RTSHORT, true}, {"ERRNO", RTSHORT, false},
-        {"INSBASE", RT3DPOINT, false}, {"LIMMAX", RTPOINT, false},   {"LIMMIN", RTPOINT, false},
-        {"LTSCALE", RTREAL, false},    {"LUPREC", RTSHORT, false},   {"PROJECTNAME", RTSTR, false},
+// Where a variable's value lives.
+enum class Home {
+    Session,   // the editor's own, the same for every drawing
+    Drawing,   // the current drawing's header variable of the same name
+    Document,  // derived from the current document (name, folder, project)
+};
+
+struct Entry {
+    VariableInfo info;
+    Home home;
+    // A number's range, for Drawing and Session numbers; a zero inside the
+    // range may still be refused.
+    double minimum;
+    double maximum;
+    bool zeroAllowed;
+};
+
+constexpr double kAny = 1e308;
+
+// Every variable: name, type, read-only, where it lives, range.
+const std::vector<Entry>& table() {
+    static const auto* s_pTable = new std::vector<Entry>{
+        {{"ACADVER", RTSTR, true}, Home::Session, 0, 0, true},
+        {{"ANGBASE", RTANG, false}, Home::Drawing, -kAny, kAny, true},
+        {{"DWGNAME", RTSTR, true}, Home::Document, 0, 0, true},
+        {{"DWGPREFIX", RTSTR, true}, Home::Document, 0, 0, true},
+        {{"DWGTITLED", RTSHORT, true}, Home::Document, 0, 1, true},
+        {{"ERRNO", RTSHORT, false}, Home::Session, -32768, 32767, true},
+        {{"INSBASE", RT3DPOINT, false}, Home::Drawing, -kAny, kAny, true},
+        {{"LIMMAX", RTPOINT, false}, Home::Drawing, -kAny, kAny, true},
+        {{"LIMMIN", RTPOINT, false}, Home::Drawing, -kAny, kAny, true},
+        {{"LTSCALE", RTREAL, false}, Home::Drawing, 0, kAny, false},
+        {{"LUPREC", RTSHORT, false}, Home::Drawing, 0, 8, true},
+        {{"PROJECTNAME", RTSTR, false}, Home::Document, 0, 0, true},
     };
     return *s_pTable;
+}
+
+const Entry* entryOf(const std::string& name) {
+    for (const Entry& entry : table()) {
+        if (entry.info.name == name) {
+            return &entry;
+        }
+    }
+    return nullptr;
+}
+
+// The current drawing, whose header holds the Drawing variables; NULL when no
+// drawing is open (the session's values stand in then).
+AcDbDatabase* currentDrawing() {
+    Document* pDoc = docManager().current();
+    return pDoc != nullptr ? pDoc->database() : nullptr;
+}
+
+// A header variable read from the drawing into value; false when the header
+// lacks it or holds no number there.
+bool readHeader(const VariableInfo& info, Stored& value) {
+    const std::vector<std::string> values =
+        headerVariable(currentDrawing(), ("$" + info.name).c_str());
+    const size_t wanted = info.type == RTPOINT ? 2 : info.type == RT3DPOINT ? 3 : 1;
+    if (values.size() < wanted) {
+        return false;
+    }
+    value.type = info.type;
+    value.values[0] = value.values[1] = value.values[2] = 0;
+    for (size_t k = 0; k < wanted; ++k) {
+        if (!brevant::dxf::parseDouble(values[k], value.values[k]) ||
+            !std::isfinite(value.values[k])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The value written into the drawing's header, with the group codes the
+// variable's type has there.
+bool writeHeader(const VariableInfo& info, const Stored& value) {
+    std::vector<std::pair<int, std::string>> tags;
+    switch (info.type) {
+        case RTSHORT:
+            tags.emplace_back(70, std::to_string(int(value.values[0])));
+            break;
+        case RTREAL:
+            tags.emplace_back(40, brevant::dxf::formatDouble(value.values[0]));
+            break;
+        case RTANG:
+            tags.emplace_back(50, brevant::dxf::formatDouble(value.values[0]));
+            break;
+        default:
+            for (int k = 0; k < (info.type == RTPOINT ? 2 : 3); ++k) {
+                tags.emplace_back(10 * (k + 1), brevant::dxf::formatDouble(value.values[k]));
+            }
+            break;
+    }
+    return setHeaderVariable(currentDrawing(), ("$" + info.name).c_str(), tags) == Acad::eOk;
 }
 
 // The folder new drawings belong to: the current folder, as a Windows path.
@@ -138,8 +229,9 @@ short convert(const std::string& name, const VariableInfo& info, const resbuf* v
                 return kErrnoOutOfRange;
             }
             const long number = val->restype == RTSHORT ? val->resval.rint : val->resval.rlong;
+            const Entry* entry = entryOf(name);
             if (number < -32768 || number > 32767 ||
-                (name == "LUPREC" && (number < 0 || number > 8))) {
+                (entry != nullptr && (number < entry->minimum || number > entry->maximum))) {
                 return kErrnoOutOfRange;
             }
             value.values[0] = (double)number;
@@ -154,8 +246,12 @@ short convert(const std::string& name, const VariableInfo& info, const resbuf* v
             if (!std::isfinite(number)) {
                 return kErrnoOutOfRange;
             }
-            if (name == "LTSCALE" && number <= 0) {
-                return number == 0 ? kErrnoZero : kErrnoOutOfRange;
+            const Entry* entry = entryOf(name);
+            if (entry != nullptr && number == 0 && !entry->zeroAllowed) {
+                return kErrnoZero;
+            }
+            if (entry != nullptr && (number < entry->minimum || number > entry->maximum)) {
+                return kErrnoOutOfRange;
             }
             if (info.type == RTANG) {
                 // Angles are kept from 0 up to a full turn.
@@ -190,14 +286,12 @@ short convert(const std::string& name, const VariableInfo& info, const resbuf* v
 }  // namespace
 
 bool findVariable(const std::string& name, VariableInfo& info) {
-    const std::string key = brevant::text::upper(name);
-    for (const VariableInfo& entry : table()) {
-        if (entry.name == key) {
-            info = entry;
-            return true;
-        }
+    const Entry* entry = entryOf(brevant::text::upper(name));
+    if (entry == nullptr) {
+        return false;
     }
-    return false;
+    info = entry->info;
+    return true;
 }
 
 void setErrno(short value) {
@@ -234,7 +328,10 @@ int acedGetVar(const char* sym, struct resbuf* result) {
         result->resval.rint = (short)(pDoc != nullptr && pDoc->isNamed() ? 1 : 0);
         return RTNORM;
     }
-    const Stored& value = stored()[info.name];
+    Stored value = stored()[info.name];
+    if (entryOf(info.name)->home == Home::Drawing && currentDrawing() != nullptr) {
+        readHeader(info, value);  // the session's default when the header lacks it
+    }
     switch (info.type) {
         case RTSTR:
             result->resval.rstring = strdup(value.text.c_str());
@@ -272,6 +369,10 @@ int acedSetVar(const char* sym, const struct resbuf* val) {
         Document* pDoc = docManager().current();
         if (pDoc == nullptr || pDoc->database() == nullptr ||
             pDoc->database()->setProjectName(value.text.c_str()) != Acad::eOk) {
+            return fail(kErrnoOutOfRange);
+        }
+    } else if (entryOf(info.name)->home == Home::Drawing && currentDrawing() != nullptr) {
+        if (!writeHeader(info, value)) {
             return fail(kErrnoOutOfRange);
         }
     } else {

@@ -159,6 +159,8 @@ public:
 
     struct Impl;
     Impl* impl() const { return m_pImpl; }
+    // Host side: takes a freshly read store in place of the one it has.
+    void replaceImpl(Impl* pImpl);
 
 private:
     Impl* m_pImpl;

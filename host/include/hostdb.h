@@ -22,6 +22,31 @@ typedef void (*SideDatabaseHook)(AcDbDatabase* pSideDb, const char* fileName,
 // Sets the hook (NULL: none); returns the previous one.
 SideDatabaseHook setSideDatabaseHook(SideDatabaseHook hook);
 
+// What loading a drawing changed to make it sound, one line each (handles
+// that two records shared, renumbered; the mending RECOVER did): the editor
+// shows them once after opening. Empty for a sound file.
+const std::vector<std::string>& loadRepairs(const AcDbDatabase* pDb);
+
+// Why the drawing cannot be saved, or NULL when it can: a drawing read from a
+// binary (DWG) file is only viewed, as the editor writes no DWG.
+const char* whyNotSavable(const AcDbDatabase* pDb);
+
+// RECOVER: reads a damaged drawing file as far as it can be understood (a
+// missing end supplied, records outside their section moved into it or
+// dropped, unreadable values replaced), then loads it as readDwgFile does.
+// What was changed is in loadRepairs. A sound file reads as with
+// readDwgFile; a file with no tag at all is refused as readDwgFile refuses it.
+Acad::ErrorStatus recoverDrawing(AcDbDatabase* pDb, const char* fileName);
+
+// Header variables kept in the drawing ($LTSCALE, $INSBASE, ...): the values
+// of the variable's tags in order (one for a number, two or three for a
+// point); empty when the drawing's header lacks it.
+std::vector<std::string> headerVariable(const AcDbDatabase* pDb, const char* name);
+// Sets the variable's tags (group code and value, in order), adding the
+// variable to the header when it lacks it.
+Acad::ErrorStatus setHeaderVariable(AcDbDatabase* pDb, const char* name,
+                                    const std::vector<std::pair<int, std::string>>& tags);
+
 // Operations behind the editor's commands. Each works on the given drawing,
 // closes every object it opens, and returns eOk or the first failure, leaving
 // the drawing unchanged on failure where it can.

@@ -14,8 +14,10 @@
 #   standard-input  optional: the editor reads session.scr on its standard
 #                   input instead of running it as a script
 #   settings        optional: lines NAME=VALUE, set as BREVANT_NAME for the run
-#   drives/<X>/     optional: copied into the run folder; each one-letter folder
-#                   of the run folder is mapped as that drive (C: always is)
+#   drives/<X>/     optional: copied into the run folder, links followed (a
+#                   drawing of tests/data can stand there as a link); each
+#                   one-letter folder of the run folder is mapped as that
+#                   drive (C: always is)
 #   drives.map      optional: further drive map entries, "<drive>=<folder>[|...]"
 #                   as in BREVANT_DRIVES but with the folder relative to the run
 #                   folder: "P=P|\\srv\jobs" makes P: a network drive,
@@ -59,7 +61,7 @@ trap cleanup EXIT
 
 mkdir -p "$run/C"
 if [ -d "$scenario/drives" ]; then
-    cp -R "$scenario/drives/." "$run/"
+    cp -RL "$scenario/drives/." "$run/"
 fi
 editor_dir=$(dirname "$editor")
 if [ -d "$run/C/Tarvex/Brevant" ]; then

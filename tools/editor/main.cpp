@@ -23,7 +23,7 @@ using brevant::program::kExitUsage;
 const char* const kName = "brevant-editor";
 
 const char* const kUsage =
-    "usage: brevant-editor [--open DRAWING | --no-drawing] [--] [SCRIPT]\n"
+    "usage: brevant-editor [--open DRAWING | --recover DRAWING | --no-drawing] [--] [SCRIPT]\n"
     "       brevant-editor --help | --version\n";
 
 const char* const kHelp =
@@ -34,6 +34,9 @@ const char* const kHelp =
     "                  the \"Command: \" prompt; blank lines and lines starting with\n"
     "                  ; or # are skipped. The editor runs it and ends.\n"
     "  --open DRAWING  start with the drawing file DRAWING open instead\n"
+    "  --recover DRAWING\n"
+    "                  start with the damaged DRAWING opened as far as it can be\n"
+    "                  read, listing what was mended (the RECOVER command)\n"
     "  --no-drawing    start with no drawing open\n"
     "  --              what follows is the script, even if it starts with -\n"
     "  --help          show this help and end\n"
@@ -46,13 +49,15 @@ const char* const kHelp =
     "\n"
     "Exit status: 0 every command line ran; 1 a command line failed (the lines\n"
     "are named on the error output); 2 a wrong argument, a script that cannot\n"
-    "be read, or a drawing that cannot be opened.\n"
+    "be read, or a drawing that cannot be opened; 1 also when the drawing given\n"
+    "to --recover cannot be read at all.\n"
     "\n"
     "Settings come from environment variables BREVANT_<name> (see the man page).\n";
 
 struct Options {
     brevant::host::StartDrawing start = brevant::host::StartDrawing::New;
     std::string drawing;
+    bool recover = false;
     std::string script;
     bool help = false;
     bool version = false;
@@ -69,9 +74,10 @@ bool parse(int argc, char** argv, Options& options, std::string& problem) {
             options.help = true;
         } else if (!optionsEnd && arg == "--version") {
             options.version = true;
-        } else if (!optionsEnd && (arg == "--open" || arg == "--no-drawing")) {
+        } else if (!optionsEnd &&
+                   (arg == "--open" || arg == "--recover" || arg == "--no-drawing")) {
             if (startGiven) {
-                problem = "give one of --open and --no-drawing, once";
+                problem = "give one of --open, --recover and --no-drawing, once";
                 return false;
             }
             startGiven = true;
@@ -80,10 +86,14 @@ bool parse(int argc, char** argv, Options& options, std::string& problem) {
                 continue;
             }
             if (i + 1 >= argc || argv[i + 1][0] == 0) {
-                problem = "--open needs a drawing file";
+                problem = arg + " needs a drawing file";
                 return false;
             }
-            options.start = brevant::host::StartDrawing::Open;
+            // A drawing to recover is opened by the RECOVER command once the
+            // session has started without one.
+            options.recover = arg == "--recover";
+            options.start = options.recover ? brevant::host::StartDrawing::None
+                                            : brevant::host::StartDrawing::Open;
             options.drawing = argv[++i];
         } else if (!optionsEnd && arg == "--") {
             optionsEnd = true;
@@ -149,6 +159,10 @@ int main(int argc, char** argv) {
         fprintf(stderr, "%s: cannot open the drawing %s\n", kName, options.drawing.c_str());
         brevant::host::quit();
         return kExitUsage;
+    }
+    if (options.recover && !brevant::host::runCommand("RECOVER \"" + options.drawing + "\"")) {
+        brevant::host::quit();
+        return kExitFailure;
     }
 
     brevant::host::ScriptOutcome outcome;

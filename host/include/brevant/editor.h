@@ -134,6 +134,9 @@ constexpr size_t kMaxLineLength = 1u << 20;
 // OPEN: reads the drawing and makes it current; NULL when it cannot be read
 // (the reason is printed). A drawing already open becomes current again.
 AcApDocument* openDocument(const std::string& path);
+// RECOVER: opens a damaged drawing as far as it can be understood and lists
+// what it mended (or says that it needed nothing); NULL when it cannot.
+AcApDocument* recoverDocument(const std::string& path);
 // NEW: a drawing named Drawing1.dwg, Drawing2.dwg, ... that was never saved.
 AcApDocument* newDocument();
 // SAVE (an empty path: under the document's own name) and SAVEAS.

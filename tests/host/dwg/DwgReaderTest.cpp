@@ -8,6 +8,7 @@
 #include "../../../host/dxf/DxfTags.h"
 #include "dwg/DwgLoad.h"
 #include "dwg/DwgReader.h"
+#include "hostdb.h"
 
 #include "acutmem.h"
 #include "adslib.h"
@@ -191,7 +192,7 @@ TEST(DwgReader, TheDxfFormHasTheSectionsOfARelease15File) {
     EXPECT_EQ(sections, (std::vector<std::string>{"HEADER", "CLASSES", "TABLES", "BLOCKS",
                                                   "ENTITIES", "OBJECTS"}));
     EXPECT_EQ(tags.value(all.back()), "EOF");
-    EXPECT_STREQ(tags.lineEnding(), "\r\n");
+    EXPECT_EQ(tags.format().lineEnding, "\r\n");
     // The reference with its attribute and end mark, as a DXF file keeps them.
     std::vector<std::string> records;
     for (const auto& t : all) {
@@ -304,4 +305,24 @@ TEST(DwgReader, PreviewDirectoryLiesAtTheSeekerInOffset13) {
             EXPECT_EQ(get32(b, c.entries[1][1]), 40u);
         }
     }
+}
+
+// Opened by name, a binary drawing reads through the same store as a DXF
+// file and is never saved: the editor writes no DWG files, so a save would
+// put DXF text in place of the drawing.
+TEST(DwgReader, ADwgFileOpensByNameAndIsNeverSaved) {
+    const std::string path = sampleDir() + "libredwg_2000_entities-2d.dwg";
+    AcDbDatabase db(false);
+    ASSERT_EQ(db.readDwgFile(path.c_str()), Acad::eOk) << db.lastErrorText();
+    EXPECT_STREQ(db.dxfVersion(), "AC1015");
+    EXPECT_FALSE(db.isModified());
+    const char* why = brevant::host::whyNotSavable(&db);
+    ASSERT_NE(why, nullptr);
+    EXPECT_EQ(db.saveAs("/nonexistent-folder/copy.dxf"), Acad::eNotImplementedYet);
+    EXPECT_EQ(std::string(db.lastErrorText()), "/nonexistent-folder/copy.dxf: " + std::string(why));
+
+    AcDbDatabase text(false);
+    ASSERT_EQ(text.readDwgFile((sampleDir() + "../dxf/libredwg_2000_entities-2d.dxf").c_str()),
+              Acad::eOk);
+    EXPECT_EQ(brevant::host::whyNotSavable(&text), nullptr);
 }

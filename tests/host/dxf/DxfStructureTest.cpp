@@ -173,15 +173,6 @@ TEST(DxfStructure, FaultsNameTheSourcesPlace) {
         {{{0, "SECTION"}, {2, "BLOCKS"}, {0, "LINE"}},
          "tag 2: an entity outside a block definition"},
         {{{0, "SECTION"}, {2, "ENTITIES"}, {0, "ENDSEC"}}, "tag 2: no EOF record"},
-        {{{0, "SECTION"},
-          {2, "ENTITIES"},
-          {0, "LINE"},
-          {5, "2F"},
-          {0, "TEXT"},
-          {5, "2f"},
-          {0, "ENDSEC"},
-          {0, "EOF"}},
-         "tag 4: handle 2F is used twice (also by the record on tag 2)"},
     };
     for (size_t i = 0; i < std::size(cases); ++i) {
         SCOPED_TRACE(i);
@@ -190,6 +181,22 @@ TEST(DxfStructure, FaultsNameTheSourcesPlace) {
         EXPECT_FALSE(readStructure(cases[i].tags, s, error));
         EXPECT_EQ(error, cases[i].error);
     }
+}
+
+// A handle that an earlier record has (in any letter case) is no fault here:
+// the later record is listed, without the handle, for the loader to renumber.
+TEST(DxfStructure, LaterRecordsOfAHandleAreListedWithoutIt) {
+    const TagList tags = {{0, "SECTION"}, {2, "ENTITIES"}, {0, "LINE"},   {5, "2F"},
+                          {0, "TEXT"},    {5, "2f"},       {0, "LINE"},   {5, "30"},
+                          {0, "TEXT"},    {5, "2F"},       {0, "ENDSEC"}, {0, "EOF"}};
+    DrawingStructure s;
+    std::string error;
+    ASSERT_TRUE(readStructure(tags, s, error)) << error;
+    EXPECT_EQ(s.duplicates, (std::vector<uint32_t>{2, 4}));
+    EXPECT_EQ(s.records[1].handle, 0x2Fu);
+    EXPECT_EQ(s.records[2].handle, 0u);
+    EXPECT_EQ(s.records[4].handle, 0u);
+    EXPECT_EQ(s.handles, (std::vector<std::pair<uint64_t, uint32_t>>{{0x2F, 1}, {0x30, 3}}));
 }
 
 }  // namespace

@@ -2,9 +2,12 @@
 """Checks that another DXF reader (python3-ezdxf) reads what the editor
 writes: every sample drawing, loaded and saved unchanged by dxf-resave, has
 the same layers, blocks, block references and attributes as the original; a
-drawing the editor makes with its own calls reads and audits clean.
+drawing the editor makes with its own calls reads and audits clean. Damaged
+drawings (named damaged-*.dxf) are read as RECOVER reads them: ezdxf's strict
+reader reads the saved file, with the content that ezdxf's recover mode reads
+from the damaged one.
 
-    ezdxf_check.py DXF_RESAVE SAMPLES_DIR
+    ezdxf_check.py DXF_RESAVE SAMPLES_DIR...
 """
 import os
 import subprocess
@@ -12,6 +15,7 @@ import sys
 import tempfile
 
 import ezdxf
+from ezdxf import recover
 
 
 def content(doc):
@@ -28,17 +32,20 @@ def content(doc):
 
 
 def main():
-    resave, samples = sys.argv[1], sys.argv[2]
+    resave, folders = sys.argv[1], sys.argv[2:]
     failures = 0
     checked = 0
     with tempfile.TemporaryDirectory() as work:
-        for name in sorted(os.listdir(samples)):
+        for folder, name in sorted((f, n) for f in folders for n in os.listdir(f)):
             if not name.endswith(".dxf"):
                 continue
-            original = os.path.join(samples, name)
+            original = os.path.join(folder, name)
             saved = os.path.join(work, name)
-            subprocess.run([resave, original, saved], check=True, stdout=subprocess.DEVNULL)
-            a, b = content(ezdxf.readfile(original)), content(ezdxf.readfile(saved))
+            damaged = name.startswith("damaged-")
+            subprocess.run([resave] + (["--recover"] if damaged else []) + [original, saved],
+                           check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            before = recover.readfile(original)[0] if damaged else ezdxf.readfile(original)
+            a, b = content(before), content(ezdxf.readfile(saved))
             for what, x, y in zip(("layers", "blocks", "inserts", "attributes"), a, b):
                 if x != y:
                     failures += 1

@@ -2,6 +2,8 @@
 // commands: every result type, read-only ones, refusals and ERRNO.
 #include "HostFixture.h"
 #include "adslib.h"
+#include "hostdb.h"
+#include "acdocman.h"
 
 #include <unistd.h>
 
@@ -175,6 +177,44 @@ TEST_F(SystemVariables, TheDrawingsNameAndFolder) {
 
     ASSERT_TRUE(runCommand("SETVAR PROJECTNAME \"Job A100\""));
     EXPECT_EQ(text("PROJECTNAME"), "Job A100");
+}
+
+// Header variables live in each drawing; the session's value stands in where
+// there is no drawing, or where the drawing's header lacks the variable.
+TEST_F(SystemVariables, HeaderVariablesLiveInEachDrawing) {
+    auto real = [](const char* name) {
+        resbuf value;
+        EXPECT_EQ(acedGetVar(name, &value), RTNORM);
+        return value.resval.rreal;
+    };
+    resbuf value = {nullptr, RTREAL, {}};
+    AcApDocument* pFirst = brevant::host::newDocument();
+    ASSERT_NE(pFirst, nullptr);
+    EXPECT_TRUE(brevant::host::headerVariable(pFirst->database(), "$LTSCALE").empty());
+    EXPECT_EQ(real("LTSCALE"), 1.0);
+    value.resval.rreal = 2.5;
+    ASSERT_EQ(acedSetVar("LTSCALE", &value), RTNORM);
+    EXPECT_EQ(brevant::host::headerVariable(pFirst->database(), "$LTSCALE"),
+              std::vector<std::string>{"2.5"});
+    EXPECT_TRUE(pFirst->database()->isModified());
+
+    ASSERT_NE(brevant::host::newDocument(), nullptr);  // the second drawing keeps its own
+    EXPECT_EQ(real("LTSCALE"), 1.0);
+    value.resval.rreal = 4;
+    ASSERT_EQ(acedSetVar("LTSCALE", &value), RTNORM);
+    ASSERT_TRUE(runCommand("CLOSE"));
+    EXPECT_EQ(real("LTSCALE"), 2.5);  // the first is current again
+    ASSERT_TRUE(runCommand("CLOSE"));
+    EXPECT_EQ(real("LTSCALE"), 1.0);  // the session's value, never changed
+
+    resbuf point = {nullptr, RT3DPOINT, {}};
+    point.resval.rpoint[0] = 1;
+    point.resval.rpoint[1] = 2;
+    point.resval.rpoint[2] = 3;
+    AcApDocument* pThird = brevant::host::newDocument();
+    ASSERT_EQ(acedSetVar("INSBASE", &point), RTNORM);
+    EXPECT_EQ(brevant::host::headerVariable(pThird->database(), "$INSBASE"),
+              (std::vector<std::string>{"1.0", "2.0", "3.0"}));
 }
 
 TEST_F(SystemVariables, SetvarAndGetvarCommands) {
