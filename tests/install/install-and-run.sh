@@ -4,7 +4,9 @@
 # program with its man page, the module and its companion module beside the
 # shared libraries, and the standard settings; the installed editor runs the
 # sample session with the installed module, loaded by its name, and prints
-# what the build's own editor and module print for the same session.
+# what the build's own editor and module print for the same session; the
+# installed brevant-index, given no module, takes the installed one and writes
+# for the session's drawings what the installed editor wrote.
 #
 # Usage: install-and-run.sh <cpack> <build folder> <source folder>
 set -euo pipefail
@@ -61,4 +63,13 @@ grep -q "^Brevant15.arx successfully loaded.$" "$work/installed.txt" \
 if ! diff -u "$work/build.txt" "$work/installed.txt"; then
     fail "the installed session printed otherwise than the build's (above: - build, + installed)"
 fi
+
+installed_run="$work/installed-run"
+status=0
+(cd "$installed_run" && BREVANT_DRIVES="C=$installed_run/C" \
+    BREVANT_REGISTRY_DIR="$installed_run/registry" "$prefix/bin/brevant-index" -j 2 \
+    'C:\Jobs\A100\plan02.dwg' 'C:\Jobs\A100\sketches\sketch01.dwg') \
+    > "$work/index.txt" 2>&1 || status=$?
+[ $status = 0 ] && [ "$(grep -c '^unchanged ' "$work/index.txt")" = 2 ] \
+    || fail "the installed brevant-index (status $status) did not write what the installed editor wrote: $(cat "$work/index.txt")"
 exit $failed

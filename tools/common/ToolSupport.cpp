@@ -10,15 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#ifndef BREVANT_VERSION
-#define BREVANT_VERSION "0.0.0"
-#endif
-
 namespace brevant::tools {
-
-std::string versionLine(const char* sTool) {
-    return std::string(sTool) + " (Brevant) " + BREVANT_VERSION;
-}
 
 std::string fullWindowsPath(const std::string& sPath) {
     if (sPath.empty()) {

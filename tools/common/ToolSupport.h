@@ -1,7 +1,8 @@
 // What the archive tools (brevant-index, brevant-locks, brevant-din) share:
-// their exit codes and version line, whole files read and written through the
-// platform's file calls, Windows paths of the arguments, and the small text
-// forms of their output (JSON strings, durations, ages).
+// whole files read and written through the platform's file calls, Windows
+// paths of the arguments, and the small text forms of their output (JSON
+// strings, durations, ages). Their exit statuses, --version and answer to a
+// wrong argument are every program's (Program.h).
 #pragma once
 
 #include <cstddef>
@@ -9,13 +10,6 @@
 #include <string>
 
 namespace brevant::tools {
-
-// Exit codes of every tool: 0 all went well, 1 some drawings or files failed
-// (each was reported), 2 the command line was wrong (nothing was done).
-enum ExitCode { kExitOk = 0, kExitSomeFailed = 1, kExitUsage = 2 };
-
-// "<tool> (Brevant) <version>", the line --version prints.
-std::string versionLine(const char* sTool);
 
 // The full Windows path of a path as typed (Windows or Linux form, relative
 // to the current folder); empty when it is no valid path.

@@ -1,23 +1,28 @@
 // brevant-din: shows what a drawing information file holds, checks it, and
 // writes its preview as a picture; or shows the preview section that the
-// module would write for a release-15 drawing file. See usage().
+// module would write for a release-15 drawing file. The help below says what
+// it takes and what its exit statuses mean; brevant-din.1 is its man page.
 #include "BitmapImage.h"
 #include "DinFileReader.h"
 #include "DocumentData.h"
 #include "FileUtil.h"
 #include "Maintenance.h"
 #include "PngImage.h"
+#include "Program.h"
 #include "ToolSupport.h"
 
 #include <brevant/editor.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 using namespace brevant::tools;
+using brevant::program::kExitFailure;
+using brevant::program::kExitSuccess;
 using Pellam::CDinFileReader;
 
 namespace {
@@ -27,28 +32,32 @@ const char kTool[] = "brevant-din";
 const char* const kSections[] = {"HEADER", "GENERAL", "GREV",  "XREF",
                                  "BLOCK",  "LAYER",   "APPID", "DWGTHUMBNAIL"};
 
-void usage(FILE* out) {
-    fprintf(out,
-            "usage: brevant-din FILE.din [--section NAME] [--json] [--thumbnail OUT.png|OUT.bmp]\n"
-            "       brevant-din --preview DRAWING.dwg [--thumbnail OUT.png|OUT.bmp]\n"
-            "Prints the sections and values of a drawing information file and checks it\n"
-            "(every section closed, the preview's sizes in agreement).\n"
-            "  --section NAME   only HEADER, GENERAL, GREV, XREF, BLOCK, LAYER, APPID or\n"
-            "                   DWGTHUMBNAIL\n"
-            "  --json           as one JSON object\n"
-            "  --thumbnail OUT  writes the preview: a PNG picture for .png, otherwise the\n"
-            "                   bitmap file the section encodes\n"
-            "  --preview DWG    prints the preview section the module would write for the\n"
-            "                   drawing file\n"
-            "  -h, --help       this text\n"
-            "  --version        the version\n"
-            "Exit status: 0 read and checked, 1 the file cannot be read, fails its check or\n"
-            "has no preview, 2 wrong usage.\n");
-}
+const char* const kUsage =
+    "usage: brevant-din FILE.din [--section NAME] [--json] [--thumbnail OUT]\n"
+    "       brevant-din --preview DRAWING.dwg [--thumbnail OUT]\n"
+    "       brevant-din --help | --version\n";
 
-int usageError(const std::string& sProblem) {
-    fprintf(stderr, "%s: %s (see %s --help)\n", kTool, sProblem.c_str(), kTool);
-    return kExitUsage;
+const char* const kHelp =
+    "Prints the sections and values of a drawing information file and checks it\n"
+    "(every section closed, the preview's sizes in agreement).\n"
+    "\n"
+    "  FILE.din         a drawing information file (docinfo\\<title>-<ext>.din)\n"
+    "  --section NAME   only HEADER, GENERAL, GREV, XREF, BLOCK, LAYER, APPID or\n"
+    "                   DWGTHUMBNAIL\n"
+    "  --json           as one JSON object\n"
+    "  --thumbnail OUT  writes the preview to OUT: a PNG picture when OUT ends in\n"
+    "                   .png, otherwise the bitmap file the section encodes (.bmp)\n"
+    "  --preview DWG    prints the preview section the module would write for the\n"
+    "                   drawing file\n"
+    "  -h, --help       show this help and end\n"
+    "  --version        show the version and end\n"
+    "\n"
+    "Exit status: 0 the file was read and checked clean (and the preview written,\n"
+    "if asked); 1 the file cannot be read, fails its check, or has no preview to\n"
+    "write or show; 2 a wrong argument.\n";
+
+int usage(const std::string& sProblem) {
+    return brevant::program::usageError(kTool, sProblem, kUsage);
 }
 
 std::string upper(std::string sText) {
@@ -285,13 +294,13 @@ int showPreview(const std::string& sDrawing, const std::string& sThumbnail) {
     const std::string sPath = fullWindowsPath(sDrawing);
     if (sPath.empty() || ::GetFileAttributesA(sPath.c_str()) == INVALID_FILE_ATTRIBUTES) {
         fprintf(stderr, "%s: %s: no such file\n", kTool, sDrawing.c_str());
-        return kExitSomeFailed;
+        return kExitFailure;
     }
     char szTemp[MAX_PATH + 1] = {0};
     const DWORD dwLength = ::GetTempPathA(MAX_PATH, szTemp);
     if (dwLength == 0 || dwLength >= MAX_PATH) {
         fprintf(stderr, "%s: no temporary folder\n", kTool);
-        return kExitSomeFailed;
+        return kExitFailure;
     }
     const std::string sSection =
         std::string(szTemp) + "brevant-din-" + std::to_string(::GetCurrentProcessId()) + ".tmp";
@@ -303,7 +312,7 @@ int showPreview(const std::string& sDrawing, const std::string& sThumbnail) {
         if (!file.Open(sSection.c_str(), CFile::modeCreate | CFile::modeWrite | CFile::typeText,
                        &error)) {
             fprintf(stderr, "%s: cannot write the temporary file %s\n", kTool, sSection.c_str());
-            return kExitSomeFailed;
+            return kExitFailure;
         }
         try {
             bFound = Pellam::dumpDrawingPreview(sPath.c_str(), file);
@@ -321,12 +330,12 @@ int showPreview(const std::string& sDrawing, const std::string& sThumbnail) {
     ::DeleteFileA(sSection.c_str());
     if (!sError.empty()) {
         fprintf(stderr, "%s: %s\n", kTool, sError.c_str());
-        return kExitSomeFailed;
+        return kExitFailure;
     }
     if (!bFound) {
         fprintf(stderr, "%s: %s holds no preview that the module would write\n", kTool,
                 sPath.c_str());
-        return kExitSomeFailed;
+        return kExitFailure;
     }
     fwrite(sText.data(), 1, sText.size(), stdout);
     fflush(stdout);
@@ -334,10 +343,10 @@ int showPreview(const std::string& sDrawing, const std::string& sThumbnail) {
         CDinFileReader din;
         din.parseFragment(sText.data(), sText.size());
         if (!writeThumbnail(din, sThumbnail)) {
-            return kExitSomeFailed;
+            return kExitFailure;
         }
     }
-    return kExitOk;
+    return kExitSuccess;
 }
 
 }  // namespace
@@ -350,60 +359,56 @@ int main(int argc, char** argv) {
     bool bJson = false;
     for (int i = 1; i < argc; ++i) {
         const std::string sArgument = argv[i];
-        auto value = [&](std::string& sValue, const char* sWhat) -> bool {
+        // The value of an option that takes one: false when it is missing.
+        auto value = [&](std::string& sValue) -> bool {
             if (i + 1 >= argc || argv[i + 1][0] == 0) {
-                usageError(sArgument + " needs " + sWhat);
                 return false;
             }
             sValue = argv[++i];
             return true;
         };
         if (sArgument == "-h" || sArgument == "--help") {
-            usage(stdout);
-            return kExitOk;
+            printf("%s\n%s", kUsage, kHelp);
+            return kExitSuccess;
         } else if (sArgument == "--version") {
-            printf("%s\n", versionLine(kTool).c_str());
-            return kExitOk;
+            return brevant::program::printVersion(kTool);
         } else if (sArgument == "--json") {
             bJson = true;
         } else if (sArgument == "--section") {
-            if (!value(sSection, "a section name")) {
-                return kExitUsage;
+            if (!value(sSection)) {
+                return usage("--section needs a section name");
             }
             sSection = upper(sSection);
-            bool bKnown = false;
-            for (const char* sKnown : kSections) {
-                bKnown = bKnown || sSection == sKnown;
-            }
-            if (!bKnown) {
-                return usageError("no section " + sSection);
+            if (std::find(std::begin(kSections), std::end(kSections), sSection) ==
+                std::end(kSections)) {
+                return usage("no section " + sSection);
             }
         } else if (sArgument == "--thumbnail") {
-            if (!value(sThumbnail, "a file to write")) {
-                return kExitUsage;
+            if (!value(sThumbnail)) {
+                return usage("--thumbnail needs a file to write");
             }
         } else if (sArgument == "--preview") {
-            if (!value(sPreview, "a drawing file")) {
-                return kExitUsage;
+            if (!value(sPreview)) {
+                return usage("--preview needs a drawing file");
             }
         } else if (sArgument.size() > 1 && sArgument[0] == '-') {
-            return usageError("unknown option " + sArgument);
+            return usage("unknown option \"" + sArgument + "\"");
         } else if (sFile.empty()) {
             sFile = sArgument;
         } else {
-            return usageError("one file at a time");
+            return usage("one file at a time");
         }
     }
     if (sPreview.empty() == sFile.empty()) {
-        return usageError(sFile.empty() ? "no file given" : "--preview takes no .din file");
+        return usage(sFile.empty() ? "no file given" : "--preview takes no .din file");
+    }
+    if (!sPreview.empty() && (bJson || !sSection.empty())) {
+        return usage("--preview prints the section as the module writes it");
     }
 
     brevant::host::setConsoleOutput(false);
     Pellam::initialiseLibrary("Brevant", NULL);
     if (!sPreview.empty()) {
-        if (bJson || !sSection.empty()) {
-            return usageError("--preview prints the section as the module writes it");
-        }
         return showPreview(sPreview, sThumbnail);
     }
 
@@ -412,7 +417,7 @@ int main(int argc, char** argv) {
     if (sPath.empty() || !din.read(sPath.c_str())) {
         fprintf(stderr, "%s: %s: %s\n", kTool, sFile.c_str(),
                 sPath.empty() ? "not a valid path" : (LPCTSTR)din.getError());
-        return kExitSomeFailed;
+        return kExitFailure;
     }
 
     const std::vector<std::string> vectorSections =
@@ -449,17 +454,17 @@ int main(int argc, char** argv) {
         }
     }
     fflush(stdout);
-    int iStatus = kExitOk;
+    int iStatus = kExitSuccess;
     if (!din.getProblems().empty()) {
         if (!sSection.empty() || bJson) {
             for (const CString& sProblem : din.getProblems()) {
                 fprintf(stderr, "%s: %s: %s\n", kTool, sPath.c_str(), (LPCTSTR)sProblem);
             }
         }
-        iStatus = kExitSomeFailed;
+        iStatus = kExitFailure;
     }
     if (!sThumbnail.empty() && !writeThumbnail(din, sThumbnail)) {
-        iStatus = kExitSomeFailed;
+        iStatus = kExitFailure;
     }
     return iStatus;
 }

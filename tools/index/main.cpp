@@ -1,7 +1,8 @@
 // brevant-index: writes the drawing information file (.din) of every drawing
 // under the given folders, exactly as saving the drawing in the editor with
 // the module loaded writes it, without an editor session and without touching
-// the drawing, its history or its lock. See usage() and the README.
+// the drawing, its history or its lock. The help below says what it takes and
+// what its exit statuses mean; brevant-index.1 is its man page.
 #include "DrawingFinder.h"
 #include "DrawingIndexer.h"
 #include "RunReport.h"
@@ -10,6 +11,7 @@
 #include "WorkerPool.h"
 
 #include "DocumentData.h"
+#include "Program.h"
 
 #include <windows.h>
 
@@ -21,6 +23,8 @@
 #include <map>
 
 using namespace brevant::tools;
+using brevant::program::kExitFailure;
+using brevant::program::kExitSuccess;
 
 namespace {
 
@@ -33,31 +37,47 @@ void onStop(int) {
     g_iStopRequests = g_iStopRequests + 1;
 }
 
-void usage(FILE* out) {
-    fprintf(out,
-            "usage: brevant-index [options] PATH...\n"
-            "Writes the drawing information file (docinfo\\<title>-<ext>.din) of every drawing\n"
-            "under the folders given, as saving it in the editor with the module loaded does.\n"
-            "  PATH               a folder (every drawing under it), a drawing, or - (a list\n"
-            "                     of paths on the standard input, one per line)\n"
-            "  --files-from FILE  a list of paths, one per line (- for the standard input)\n"
-            "  --module FILE      the module file whose install folder's settings apply\n"
-            "                     (default: %s beside this program)\n"
-            "  -j, --jobs N       worker processes (default: the number of cores)\n"
-            "  --only-stale       skip drawings whose .din is newer than the drawing and the\n"
-            "                     settings files that apply to it\n"
-            "  --dry-run          show what would be indexed, write nothing\n"
-            "  --keep-going       index what can be found even when a PATH or a folder cannot\n"
-            "                     be read (otherwise such a problem stops the run at once)\n"
-            "  -h, --help         this text\n"
-            "  --version          the version\n"
-            "Exit status: 0 all indexed, 1 some drawings or folders failed, 2 wrong usage.\n",
-            kModuleName);
-}
+const char* const kUsage =
+    "usage: brevant-index [options] PATH...\n"
+    "       brevant-index --help | --version\n";
 
-int usageError(const std::string& sProblem) {
-    fprintf(stderr, "%s: %s (see %s --help)\n", kTool, sProblem.c_str(), kTool);
-    return kExitUsage;
+const char* const kHelp =
+    "Writes the drawing information file (docinfo\\<title>-<ext>.din) of every\n"
+    "drawing under the folders given, as saving it in the editor with the module\n"
+    "loaded writes it, without an editor session: the drawing, its history and its\n"
+    "lock are never touched.\n"
+    "\n"
+    "  PATH               a folder (every drawing under it), a drawing, or - (a list\n"
+    "                     of paths on the standard input, one per line)\n"
+    "  --files-from FILE  a list of paths, one per line (- for the standard input)\n"
+    "  --module FILE      the module file whose install folder's settings apply\n"
+    "                     (default: Brevant15.arx beside this program, or in\n"
+    "                     ../lib/brevant/bin/)\n"
+    "  -j, --jobs N       worker processes, 1 to 256 (default: the number of cores)\n"
+    "  --only-stale       skip drawings whose .din is at least as new as the drawing\n"
+    "                     and the settings files that apply to it\n"
+    "  --dry-run          show what would be indexed, write nothing\n"
+    "  -k, --keep-going   index what can be found even when a PATH or a folder\n"
+    "                     cannot be read (otherwise such a problem stops the run\n"
+    "                     before anything is written)\n"
+    "  -h, --help         show this help and end\n"
+    "  --version          show the version and end\n"
+    "\n"
+    "On a terminal a progress bar shows the count, rate and time left; otherwise\n"
+    "one line per drawing (written, unchanged, skipped, failed). A summary table\n"
+    "ends the run. The first Ctrl-C lets the workers finish the drawings at hand;\n"
+    "running again with --only-stale does only what is left.\n"
+    "\n"
+    "Exit status: 0 every drawing found was indexed, skipped as up to date or, with\n"
+    "--dry-run, listed; 1 a drawing, a PATH or a folder failed (each is named on\n"
+    "the error output), or the run was interrupted; 2 a wrong argument, or no\n"
+    "module file.\n"
+    "\n"
+    "Paths are Windows paths through the drive map (BREVANT_DRIVES) or Linux\n"
+    "paths (see the man page).\n";
+
+int usage(const std::string& sProblem) {
+    return brevant::program::usageError(kTool, sProblem, kUsage);
 }
 
 // This program's own file, which the workers run.
@@ -118,32 +138,31 @@ int parseOptions(int argc, char** argv, Options& options, bool& bDone) {
         };
         std::string sValue;
         if (sArgument == "-h" || sArgument == "--help") {
-            usage(stdout);
+            printf("%s\n%s", kUsage, kHelp);
             bDone = true;
-            return kExitOk;
+            return kExitSuccess;
         } else if (sArgument == "--version") {
-            printf("%s\n", versionLine(kTool).c_str());
             bDone = true;
-            return kExitOk;
+            return brevant::program::printVersion(kTool);
         } else if (sArgument == "--worker") {
             options.bWorker = true;
         } else if (sArgument == "--module") {
             if (!value(options.sModule) || options.sModule.empty()) {
-                return usageError("--module needs a module file");
+                return usage("--module needs a module file");
             }
         } else if (sArgument == "--files-from") {
             if (!value(sValue) || sValue.empty()) {
-                return usageError("--files-from needs a file (- for the standard input)");
+                return usage("--files-from needs a file (- for the standard input)");
             }
             options.vectorLists.push_back(sValue);
         } else if (sArgument == "-j" || sArgument == "--jobs" || sArgument.rfind("-j", 0) == 0) {
             if (sArgument.size() > 2 && sArgument.rfind("--", 0) != 0) {
                 sValue = sArgument.substr(2);
             } else if (!value(sValue)) {
-                return usageError(sArgument + " needs a number of workers");
+                return usage(sArgument + " needs a number of workers");
             }
             if (!parseCount(sValue, options.iJobs) || options.iJobs < 1 || options.iJobs > 256) {
-                return usageError("the number of workers must be 1 to 256, not \"" + sValue + "\"");
+                return usage("the number of workers must be 1 to 256, not \"" + sValue + "\"");
             }
         } else if (sArgument == "--only-stale") {
             options.bOnlyStale = true;
@@ -154,12 +173,12 @@ int parseOptions(int argc, char** argv, Options& options, bool& bDone) {
         } else if (sArgument == "-") {
             options.vectorLists.push_back("-");
         } else if (sArgument.size() > 1 && sArgument[0] == '-') {
-            return usageError("unknown option " + sArgument);
+            return usage("unknown option \"" + sArgument + "\"");
         } else {
             options.vectorPaths.push_back(sArgument);
         }
     }
-    return kExitOk;
+    return kExitSuccess;
 }
 
 }  // namespace
@@ -168,24 +187,26 @@ int main(int argc, char** argv) {
     Options options;
     bool bDone = false;
     const int iParsed = parseOptions(argc, argv, options, bDone);
-    if (bDone || iParsed != kExitOk) {
+    if (bDone || iParsed != kExitSuccess) {
         return iParsed;
     }
     if (!options.bWorker && options.vectorPaths.empty() && options.vectorLists.empty()) {
-        return usageError("no PATH given");
+        return usage("no PATH given");
     }
 
     std::string sModule =
         options.sModule.empty() ? defaultModuleFile() : fullWindowsPath(options.sModule);
     if (sModule.empty()) {
-        return usageError(options.sModule.empty()
-                              ? std::string("no ") + kModuleName +
-                                    " beside this program; name the module with --module FILE"
-                              : "--module " + options.sModule + ": not a valid path");
+        return usage(options.sModule.empty()
+                         ? std::string("no ") + kModuleName +
+                               " beside this program or in ../lib/brevant/bin/; name the "
+                               "module with --module FILE"
+                         : "--module " + options.sModule + ": not a valid path");
     }
     const DWORD dwModule = ::GetFileAttributesA(sModule.c_str());
     if (dwModule == INVALID_FILE_ATTRIBUTES || (dwModule & FILE_ATTRIBUTE_DIRECTORY)) {
-        return usageError("--module " + sModule + ": no such module file");
+        return usage("--module " + (options.sModule.empty() ? sModule : options.sModule) +
+                     ": no such module file");
     }
     startHeadlessLibrary(sModule);
     if (options.bWorker) {
@@ -211,7 +232,7 @@ int main(int argc, char** argv) {
     if (!vectorProblems.empty() && !options.bKeepGoing) {
         fprintf(stderr, "%s: nothing was indexed; fix the paths above or give --keep-going\n",
                 kTool);
-        return kExitSomeFailed;
+        return kExitFailure;
     }
 
     // What to do: every drawing found, less the ones that are up to date.
@@ -270,7 +291,7 @@ int main(int argc, char** argv) {
                    std::min<int>(iWorkers, (int)std::max<size_t>(vectorWork.size(), 1)),
                    pool.peakWorkerMemoryKb(), vectorLeft.size());
     if (report.failures() > 0 || !vectorLeft.empty()) {
-        return kExitSomeFailed;
+        return kExitFailure;
     }
-    return kExitOk;
+    return kExitSuccess;
 }

@@ -1,12 +1,14 @@
 // brevant-locks: every lock file under the folders given, with its drawing,
 // user, computer, time and age, oldest first; and the removal of locks left
-// behind by editors that crashed. See usage() and the README.
+// behind by editors that crashed. The help below says what it takes and what
+// its exit statuses mean; brevant-locks.1 is its man page.
 #include "DocumentData.h"
 #include "DocumentLock.h"
 #include "DocumentLockFile.h"
 #include "FolderWalk.h"
 #include "Identity.h"
 #include "Maintenance.h"
+#include "Program.h"
 #include "RunningEditors.h"
 #include "ToolSupport.h"
 
@@ -24,34 +26,41 @@
 #include <vector>
 
 using namespace brevant::tools;
+using brevant::program::kExitFailure;
+using brevant::program::kExitSuccess;
 
 namespace {
 
 const char kTool[] = "brevant-locks";
 
-void usage(FILE* out) {
-    fprintf(out,
-            "usage: brevant-locks [--older-than DAYS] [--json] PATH...\n"
-            "       brevant-locks --clear-stale DAYS [--yes] [--json] PATH...\n"
-            "Lists every lock file (docinfo\\<title>-<ext>.lok) under the folders given: the\n"
-            "drawing, who holds it, from which computer, since when and for how long, oldest\n"
-            "first. A lock that an editor running on this computer may hold is marked.\n"
-            "  PATH                a folder (every lock under it) or a lock file\n"
-            "  --older-than DAYS   only locks at least DAYS days old (0.5 is half a day)\n"
-            "  --json              as one JSON object\n"
-            "  --clear-stale DAYS  removes the locks at least DAYS days old, and prints what\n"
-            "                      it removed; only with --yes (without, it says what it\n"
-            "                      would remove). A lock that an editor running on this\n"
-            "                      computer may hold is never removed.\n"
-            "  -h, --help          this text\n"
-            "  --version           the version\n"
-            "Exit status: 0 done, 1 some lock files or folders could not be read or\n"
-            "removed, 2 wrong usage.\n");
-}
+const char* const kUsage =
+    "usage: brevant-locks [--older-than DAYS] [--json] PATH...\n"
+    "       brevant-locks --clear-stale DAYS [--yes] [--json] PATH...\n"
+    "       brevant-locks --help | --version\n";
 
-int usageError(const std::string& sProblem) {
-    fprintf(stderr, "%s: %s (see %s --help)\n", kTool, sProblem.c_str(), kTool);
-    return kExitUsage;
+const char* const kHelp =
+    "Lists every lock file (docinfo\\<title>-<ext>.lok) under the folders given: the\n"
+    "drawing, who holds it, from which computer, since when and for how long, oldest\n"
+    "first. A lock that an editor running on this computer may hold is marked\n"
+    "(running).\n"
+    "\n"
+    "  PATH                a folder (every lock under it) or a lock file\n"
+    "  --older-than DAYS   only locks at least DAYS days old (0.5 is half a day)\n"
+    "  --json              as one JSON object\n"
+    "  --clear-stale DAYS  removes the locks at least DAYS days old, and prints what\n"
+    "                      it removed; only with --yes (without, it says what it\n"
+    "                      would remove). A lock that an editor running on this\n"
+    "                      computer may hold is never removed.\n"
+    "  --yes               with --clear-stale: remove them\n"
+    "  -h, --help          show this help and end\n"
+    "  --version           show the version and end\n"
+    "\n"
+    "Exit status: 0 every lock file was read (and removed, if asked); 1 a lock file\n"
+    "or folder could not be read or a lock could not be removed (each is named on\n"
+    "the error output); 2 a wrong argument.\n";
+
+int usage(const std::string& sProblem) {
+    return brevant::program::usageError(kTool, sProblem, kUsage);
 }
 
 bool parseDays(const std::string& sText, double& dDays) {
@@ -164,11 +173,10 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string sArgument = argv[i];
         if (sArgument == "-h" || sArgument == "--help") {
-            usage(stdout);
-            return kExitOk;
+            printf("%s\n%s", kUsage, kHelp);
+            return kExitSuccess;
         } else if (sArgument == "--version") {
-            printf("%s\n", versionLine(kTool).c_str());
-            return kExitOk;
+            return brevant::program::printVersion(kTool);
         } else if (sArgument == "--json") {
             bJson = true;
         } else if (sArgument == "--yes") {
@@ -176,20 +184,20 @@ int main(int argc, char** argv) {
         } else if (sArgument == "--older-than" || sArgument == "--clear-stale") {
             double& dDays = sArgument == "--older-than" ? dOlderThan : dClearStale;
             if (i + 1 >= argc || !parseDays(argv[i + 1], dDays)) {
-                return usageError(sArgument + " needs a number of days (0 or more)");
+                return usage(sArgument + " needs a number of days (0 or more)");
             }
             ++i;
         } else if (sArgument.size() > 1 && sArgument[0] == '-') {
-            return usageError("unknown option " + sArgument);
+            return usage("unknown option \"" + sArgument + "\"");
         } else {
             vectorPaths.push_back(sArgument);
         }
     }
     if (vectorPaths.empty()) {
-        return usageError("no PATH given");
+        return usage("no PATH given");
     }
     if (bYes && dClearStale < 0) {
-        return usageError("--yes goes with --clear-stale");
+        return usage("--yes goes with --clear-stale");
     }
 
     brevant::host::setConsoleOutput(false);
@@ -255,7 +263,7 @@ int main(int argc, char** argv) {
         } else {
             printTable(vectorLocks);
         }
-        return bFailed ? kExitSomeFailed : kExitOk;
+        return bFailed ? kExitFailure : kExitSuccess;
     }
 
     // Clearing: every lock old enough goes, unless an editor here may hold it.
@@ -309,5 +317,5 @@ int main(int argc, char** argv) {
         printf("%zu lock%s would be removed: give --yes to remove %s\n", iWouldRemove,
                iWouldRemove == 1 ? "" : "s", iWouldRemove == 1 ? "it" : "them");
     }
-    return bFailed ? kExitSomeFailed : kExitOk;
+    return bFailed ? kExitFailure : kExitSuccess;
 }
