@@ -1,10 +1,15 @@
 #!/usr/bin/env bash
 # Installs what a fresh machine lacks to build and test the project, from
-# Debian's packages. Does nothing when everything is there already.
+# Debian's packages. Does nothing when everything is there already. With
+# --fuzz it also installs clang and its libFuzzer runtime, which fuzz/run.sh
+# needs.
 set -euo pipefail
 
 packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev python3-ezdxf
           libpng-dev parallel time)
+if [ "${1:-}" = "--fuzz" ]; then
+    packages+=(clang libclang-rt-14-dev)
+fi
 missing=()
 for p in "${packages[@]}"; do
     dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
