@@ -255,7 +255,10 @@ void CBrevantEditorReactor::openLOK(AcDbDatabase* pDatabase, LPCTSTR szDrawing) 
     } catch (CException* pException) {
         pException->Delete();
         m_mapDocumentLock.erase(pDatabase);
-        if (PellamFile::IsWritable(szDrawing)) {
+        // A drawing that cannot be written was let through above only when
+        // it does not exist yet: a name being saved to, which is written
+        // next, so its lock's failure is reported as any other.
+        if (!PellamFile::Exists(szDrawing) || PellamFile::IsWritable(szDrawing)) {
             acadError(_T("Error creating lock for \"%s\"."), szDrawing);
         }
     }
