@@ -248,8 +248,9 @@ protected:
         }
         printf(
             "fault walk, %s: %d runs (operation, N), %d failures injected, %d files checked, "
-            "all whole\n",
-            walk.sName, counts.iRuns, counts.iInjected, counts.iFilesChecked);
+            "%s\n",
+            walk.sName, counts.iRuns, counts.iInjected, counts.iFilesChecked,
+            HasFailure() ? "NOT ALL WHOLE" : "all whole");
         RecordProperty("runs", counts.iRuns);
         RecordProperty("failures_injected", counts.iInjected);
         RecordProperty("files_checked", counts.iFilesChecked);
