@@ -243,7 +243,7 @@ void CBrevantEditorReactor::openLOK(AcDbDatabase* pDatabase, LPCTSTR szDrawing) 
     traceFormat(_T("openLOK(\"%s\")"), szDrawing);
     // A drawing file that cannot be written (a read-only file or medium) is
     // only viewed: it gets no lock and no message. A name being saved to
-    // need not exist yet.
+    // need not exist yet, and a failure of its lock is reported.
     if (PellamFile::Exists(szDrawing) && !PellamFile::IsWritable(szDrawing)) {
         m_mapDocumentLock.erase(pDatabase);
         return;
@@ -255,9 +255,6 @@ void CBrevantEditorReactor::openLOK(AcDbDatabase* pDatabase, LPCTSTR szDrawing) 
     } catch (CException* pException) {
         pException->Delete();
         m_mapDocumentLock.erase(pDatabase);
-        // A drawing that cannot be written was let through above only when
-        // it does not exist yet: a name being saved to, which is written
-        // next, so its lock's failure is reported as any other.
         if (!PellamFile::Exists(szDrawing) || PellamFile::IsWritable(szDrawing)) {
             acadError(_T("Error creating lock for \"%s\"."), szDrawing);
         }
