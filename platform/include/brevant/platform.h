@@ -90,8 +90,10 @@ std::string registeredMessageName(unsigned int message);
 
 // A listener in another process: a socket in the runtime folder's
 // "listeners" folder, to which PostMessageA(HWND_BROADCAST, ...) sends every
-// message without waiting. Messages that arrive while the queue is full are
-// lost for this listener; the sender never blocks.
+// message without waiting for it to be handled. A listener whose queue is
+// full (the system lets only a few datagrams wait) is given half a second to
+// read; one still full then loses the message, and every later one until it
+// reads again, without holding up the sender again.
 struct BroadcastMessage {
     unsigned int message = 0;
     uintptr_t wParam = 0;
