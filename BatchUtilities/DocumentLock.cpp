@@ -5,6 +5,7 @@
 #include "FileUtil.h"
 #include "Identity.h"
 #include "Messages.h"
+#include "ReplacementFile.h"
 
 const LPCTSTR CDocumentLock::kLockedAt = _T("Locked At: ");
 const LPCTSTR CDocumentLock::kBy = _T("By: ");
@@ -36,24 +37,16 @@ void CDocumentLock::create() {
     const CString sBy = kBy + Pellam::Util::getUserName();
     const CString sFrom = kFrom + Pellam::Util::getComputerName();
 
-    CStdioFile fileLock;
-    CFileException* pError = new CFileException;
-    if (!fileLock.Open(m_sLockFileName, CFile::modeCreate | CFile::modeWrite | CFile::typeText,
-                       pError)) {
-        m_sLockFileName.Empty();
-        throw pError;
-    }
-    pError->Delete();
+    // The lock is replaced whole or not at all: a failure leaves the lock
+    // that stood there (another user's) as it was, never half of this one.
     try {
-        fileLock.WriteString(sLockedAt + _T("\n"));
-        fileLock.WriteString(sBy + _T("\n"));
-        fileLock.WriteString(sFrom + _T("\n"));
-        fileLock.Close();
-    } catch (CFileException*) {
-        // The file was emptied or made: remove what was started rather than
-        // leave a lock that does not say who holds the drawing.
-        fileLock.Abort();
-        ::DeleteFileA(m_sLockFileName);
+        Pellam::CReplacementFile fileLock;
+        fileLock.open(m_sLockFileName);
+        fileLock.file().WriteString(sLockedAt + _T("\n"));
+        fileLock.file().WriteString(sBy + _T("\n"));
+        fileLock.file().WriteString(sFrom + _T("\n"));
+        fileLock.commit();
+    } catch (CException*) {
         m_sLockFileName.Empty();
         throw;
     }

@@ -15,9 +15,10 @@ public:
 
     // Writes the lock file (replacing one another user left) and tells the
     // document manager. When the docinfo folder cannot be made (the user has
-    // been told) no lock is written. Throws the class library's file
-    // exception (CFileException*) when the file cannot be written; a file
-    // that was started is then removed, so no half-written lock stays.
+    // been told) no lock is written. The file is replaced in one step: throws
+    // the class library's file exception (CFileException*) when it cannot be
+    // written, and then the lock path holds what it held before (another
+    // user's whole lock, or nothing), never a half-written lock.
     void create();
     // Deletes the lock file and tells the document manager.
     void release();

@@ -243,6 +243,8 @@ void CBrevantEditorReactor::openLOK(AcDbDatabase* pDatabase, LPCTSTR szDrawing) 
     traceFormat(_T("openLOK(\"%s\")"), szDrawing);
     // Only viewed, so no lock and no message: a drawing opened read-only (a DWG
     // drawing), or an existing file that cannot be written (read-only medium).
+    // A name being saved to need not exist yet, and a failure of its lock is
+    // reported.
     if (isOpenedReadOnly(pDatabase, szDrawing) ||
         (PellamFile::Exists(szDrawing) && !PellamFile::IsWritable(szDrawing))) {
         m_mapDocumentLock.erase(pDatabase);
@@ -255,7 +257,7 @@ void CBrevantEditorReactor::openLOK(AcDbDatabase* pDatabase, LPCTSTR szDrawing) 
     } catch (CException* pException) {
         pException->Delete();
         m_mapDocumentLock.erase(pDatabase);
-        if (PellamFile::IsWritable(szDrawing)) {
+        if (!PellamFile::Exists(szDrawing) || PellamFile::IsWritable(szDrawing)) {
             acadError(_T("Error creating lock for \"%s\"."), szDrawing);
         }
     }

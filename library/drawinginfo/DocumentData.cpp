@@ -207,7 +207,13 @@ bool dumpDrawingPreview(LPCTSTR sPath, CStdioFile& fileInfo) {
     writeLittleEndian(pFileHeader + 2, dwSize + kFileHeaderSize, 4);
     writeLittleEndian(pFileHeader + 6, 0, 2);
     writeLittleEndian(pFileHeader + 8, 0, 2);
-    writeLittleEndian(pFileHeader + 10, kFileHeaderSize + kInfoHeaderSize + 4 * dwColors, 4);
+    // A colours-used value too large for the offset to fit in 32 bits gives
+    // the largest offset, past the bitmap as is any colour table that the
+    // bitmap does not hold, rather than one wrapped round into the headers.
+    const unsigned long long ullPixelsAt =
+        kFileHeaderSize + kInfoHeaderSize + 4ull * (unsigned long long)dwColors;
+    writeLittleEndian(pFileHeader + 10,
+                      ullPixelsAt > 0xFFFFFFFFull ? 0xFFFFFFFF : (DWORD)ullPixelsAt, 4);
 
     // Black and white swap places in the colour table, as far as the buffer
     // holds it.

@@ -7,6 +7,7 @@
 #include "FileUtil.h"
 #include "Identity.h"
 #include "Messages.h"
+#include "ReplacementFile.h"
 
 using Pellam::Messages::trace;
 using Pellam::Messages::traceFormat;
@@ -111,36 +112,15 @@ bool CDrawingInformation::WriteDinFile(LPCTSTR sPath) {
     }
     const CString sFileName = dinFileName(sFolder, sPath);
 
-    // The file is written whole under a name of this process's own and put in
-    // place in one step, so a reader never sees half a file and a failure
-    // leaves the previous file as it was.
-    CString sTemporary;
-    sTemporary.Format(_T("%s.%lu.tmp"), (LPCTSTR)sFileName, (unsigned long)::GetCurrentProcessId());
-    CStdioFile file;
-    CFileException* pError = new CFileException;
-    if (!file.Open(sTemporary, CFile::modeCreate | CFile::modeWrite | CFile::typeText, pError)) {
-        ::DeleteFileA(sTemporary);
-        pError->m_strFileName = sFileName;
-        throw pError;
+    // Written whole or not at all: a reader never sees half a file, and a
+    // failure leaves the previous file as it was.
+    CReplacementFile file;
+    file.open(sFileName);
+    writeContent(file.file(), sPath);
+    if (!dumpDrawingPreview(sPath, file.file())) {
+        trace(_T("\nDrawing preview not found."));
     }
-    pError->Delete();
-    try {
-        writeContent(file, sPath);
-        if (!dumpDrawingPreview(sPath, file)) {
-            trace(_T("\nDrawing preview not found."));
-        }
-        file.Flush();
-        file.Close();
-    } catch (CException*) {
-        file.Abort();
-        ::DeleteFileA(sTemporary);
-        throw;
-    }
-    if (!::MoveFileExA(sTemporary, sFileName, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        const LONG lError = (LONG)::GetLastError();
-        ::DeleteFileA(sTemporary);
-        CFileException::ThrowOsError(lError != 0 ? lError : (LONG)ERROR_GEN_FAILURE, sFileName);
-    }
+    file.commit();
     refreshDocumentManager();
     return true;
 }

@@ -38,11 +38,6 @@ enum {
 
 const char kMeta[] = "^$.[()|?*+\\";
 const int kNodeSize = 3;
-// The matcher gives up on a text (no match, with a trace) rather than go
-// deeper than this, which would run out of stack, or try more steps than
-// this, which would take hours on patterns whose repetitions nest.
-const int kMaximumDepth = 2000;
-const long kMaximumSteps = 10000000;
 
 bool isRepeat(char c) {
     return c == '*' || c == '+' || c == '?';
@@ -65,9 +60,9 @@ CRegExp::CRegExp()
       m_lSize(0),
       m_pszInput(NULL),
       m_pszTextStart(NULL),
-      m_iDepth(0),
       m_lSteps(0),
-      m_bTooDeep(false) {
+      m_lStepLimit(kDefaultStepLimit),
+      m_bTooComplex(false) {
     for (int i = 0; i < NSUBEXP; i++) {
         m_apStart[i] = NULL;
         m_apEnd[i] = NULL;
@@ -552,7 +547,7 @@ int CRegExp::regexec(LPCTSTR sText) {
     }
 
     m_pszTextStart = sText;
-    m_bTooDeep = false;
+    m_bTooComplex = false;
     m_lSteps = 0;
     LPCTSTR pszFound = NULL;
     if (m_bAnchored) {
@@ -560,7 +555,7 @@ int CRegExp::regexec(LPCTSTR sText) {
             pszFound = sText;
         }
     } else if (m_cStart != 0) {
-        for (LPCTSTR pszTry = strchr(sText, m_cStart); pszTry != NULL && !m_bTooDeep;
+        for (LPCTSTR pszTry = strchr(sText, m_cStart); pszTry != NULL && !m_bTooComplex;
              pszTry = strchr(pszTry + 1, m_cStart)) {
             if (regtry(pszTry)) {
                 pszFound = pszTry;
@@ -574,9 +569,9 @@ int CRegExp::regexec(LPCTSTR sText) {
                 pszFound = pszTry;
                 break;
             }
-        } while (*pszTry++ != '\0' && !m_bTooDeep);
+        } while (*pszTry++ != '\0' && !m_bTooComplex);
     }
-    if (m_bTooDeep) {
+    if (m_bTooComplex) {
         Pellam::Messages::trace("regexp too complex\n");
         return -1;
     }
@@ -596,7 +591,6 @@ int CRegExp::regexec(LPCTSTR sText) {
 
 bool CRegExp::regtry(LPCTSTR pszStart) {
     m_pszInput = pszStart;
-    m_iDepth = 0;
     for (int i = 0; i < NSUBEXP; i++) {
         m_apStart[i] = NULL;
         m_apEnd[i] = NULL;
@@ -609,27 +603,57 @@ bool CRegExp::regtry(LPCTSTR pszStart) {
     return true;
 }
 
-// Runs the program from iNode at the input position, depth first with
-// backtracking: true when the rest of the program matches. Each level of
-// backtracking is one call; past the deepest level the whole search gives up.
-bool CRegExp::regmatch(int iNode) {
-    if (m_bTooDeep) {
+bool CRegExp::countStep() {
+    if (++m_lSteps > m_lStepLimit) {
+        m_bTooComplex = true;
         return false;
     }
-    if (m_iDepth >= kMaximumDepth || ++m_lSteps > kMaximumSteps) {
-        m_bTooDeep = true;
-        return false;
-    }
-    ++m_iDepth;
-    const bool bResult = regmatchFrom(iNode);
-    --m_iDepth;
-    return bResult;
+    return true;
 }
 
-bool CRegExp::regmatchFrom(int iNode) {
+// Runs the program from iNode at the input position, depth first with
+// backtracking: true when the rest of the program matches. The choices still
+// open (alternatives not yet tried, repetition counts not yet tried) and the
+// groups whose bounds wait for the rest to match are kept on m_vectorStack, on
+// the heap, so a long text takes memory, bounded by the step limit, and never
+// the program's stack. Trying the rest from a node is one step, as a call of
+// the matcher would be; past the step limit the whole search gives up.
+bool CRegExp::regmatch(int iNode) {
+    m_vectorStack.clear();
     int iScan = iNode;
+    if (!countStep()) {
+        return false;
+    }
+    for (;;) {
+        if (matchForward(iScan)) {
+            // The rest matched: the groups take their bounds, the innermost
+            // waiting one first, each bound only once.
+            for (auto it = m_vectorStack.rbegin(); it != m_vectorStack.rend(); ++it) {
+                const unsigned char cOpcode = m_pProgram[it->iNode];
+                if (cOpcode > OPEN && cOpcode < OPEN + NSUBEXP) {
+                    if (m_apStart[cOpcode - OPEN] == NULL) {
+                        m_apStart[cOpcode - OPEN] = it->pszSave;
+                    }
+                } else if (cOpcode > CLOSE && cOpcode < CLOSE + NSUBEXP) {
+                    if (m_apEnd[cOpcode - CLOSE] == NULL) {
+                        m_apEnd[cOpcode - CLOSE] = it->pszSave;
+                    }
+                }
+            }
+            return true;
+        }
+        if (m_bTooComplex || !backtrack(iScan)) {
+            return false;
+        }
+    }
+}
+
+// Walks the nodes from iScan along their next links until the program's end
+// (true) or a node that does not match (false). Every choice made on the way
+// is pushed on the stack for backtrack to revisit.
+bool CRegExp::matchForward(int iScan) {
     while (iScan >= 0 && iScan + kNodeSize <= m_lSize) {
-        int iNext = regnext(iScan);
+        const int iNext = regnext(iScan);
         const unsigned char cOpcode = m_pProgram[iScan];
         const char* pszOperand = reinterpret_cast<const char*>(m_pProgram + iScan + kNodeSize);
         switch (cOpcode) {
@@ -675,72 +699,47 @@ bool CRegExp::regmatchFrom(int iNode) {
             case NOTHING:
             case BACK:
                 break;
-            case BRANCH: {
+            case BRANCH:
                 if (iNext < 0 || m_pProgram[iNext] != BRANCH) {
                     // A lone branch: no choice to make.
-                    iNext = iScan + kNodeSize;
-                    break;
+                    iScan += kNodeSize;
+                    continue;
                 }
-                do {
-                    LPCTSTR pszSave = m_pszInput;
-                    if (regmatch(iScan + kNodeSize)) {
-                        return true;
-                    }
-                    m_pszInput = pszSave;
-                    iScan = regnext(iScan);
-                } while (iScan >= 0 && m_pProgram[iScan] == BRANCH);
-                return false;
-            }
+                // The first alternative now, the others when it fails.
+                m_vectorStack.push_back({iScan, 0, m_pszInput});
+                if (!countStep()) {
+                    return false;
+                }
+                iScan += kNodeSize;
+                continue;
             case STAR:
             case PLUS: {
                 // Count how often the operand matches here, then try the rest
                 // after each count from the most down to the least, skipping
                 // counts where the next literal cannot follow.
-                const char cNext = (iNext >= 0 && m_pProgram[iNext] == EXACTLY)
-                                       ? static_cast<char>(m_pProgram[iNext + kNodeSize])
-                                       : '\0';
-                const int iMinimum = (cOpcode == STAR) ? 0 : 1;
-                LPCTSTR pszSave = m_pszInput;
-                int iCount = regrepeat(iScan + kNodeSize);
-                while (iCount >= iMinimum) {
-                    if (cNext == '\0' || *m_pszInput == cNext) {
-                        if (regmatch(iNext)) {
-                            return true;
-                        }
-                    }
-                    if (m_bTooDeep) {
-                        return false;
-                    }
-                    iCount--;
-                    m_pszInput = pszSave + iCount;
+                Choice choice = {iScan, 0, m_pszInput};
+                choice.iCount = regrepeat(iScan + kNodeSize);
+                if (!nextRepeatCount(choice)) {
+                    return false;
                 }
-                return false;
+                m_vectorStack.push_back(choice);
+                if (!countStep()) {
+                    return false;
+                }
+                break;
             }
             case END:
                 return true;
             default:
-                if (cOpcode > OPEN && cOpcode < OPEN + NSUBEXP) {
-                    const int iGroup = cOpcode - OPEN;
-                    LPCTSTR pszSave = m_pszInput;
-                    if (!regmatch(iNext)) {
+                if ((cOpcode > OPEN && cOpcode < OPEN + NSUBEXP) ||
+                    (cOpcode > CLOSE && cOpcode < CLOSE + NSUBEXP)) {
+                    // The group's bound is the position here, once the rest
+                    // has matched.
+                    m_vectorStack.push_back({iScan, 0, m_pszInput});
+                    if (!countStep()) {
                         return false;
                     }
-                    // A deeper level may have recorded it already.
-                    if (m_apStart[iGroup] == NULL) {
-                        m_apStart[iGroup] = pszSave;
-                    }
-                    return true;
-                }
-                if (cOpcode > CLOSE && cOpcode < CLOSE + NSUBEXP) {
-                    const int iGroup = cOpcode - CLOSE;
-                    LPCTSTR pszSave = m_pszInput;
-                    if (!regmatch(iNext)) {
-                        return false;
-                    }
-                    if (m_apEnd[iGroup] == NULL) {
-                        m_apEnd[iGroup] = pszSave;
-                    }
-                    return true;
+                    break;
                 }
                 Pellam::Messages::trace("regexp corruption\n");
                 return false;
@@ -749,6 +748,52 @@ bool CRegExp::regmatchFrom(int iNode) {
     }
     // The chain ended without reaching END.
     Pellam::Messages::trace("corrupted pointers\n");
+    return false;
+}
+
+// Of the repetition counts from choice.iCount down to the least the node
+// allows, the first after which the next node's literal can follow: the input
+// is put there and true returned; false when no count is left.
+bool CRegExp::nextRepeatCount(Choice& choice) {
+    const int iNext = regnext(choice.iNode);
+    const char cNext = (iNext >= 0 && m_pProgram[iNext] == EXACTLY)
+                           ? static_cast<char>(m_pProgram[iNext + kNodeSize])
+                           : '\0';
+    const int iMinimum = (m_pProgram[choice.iNode] == STAR) ? 0 : 1;
+    for (; choice.iCount >= iMinimum; choice.iCount--) {
+        m_pszInput = choice.pszSave + choice.iCount;
+        if (cNext == '\0' || *m_pszInput == cNext) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Goes back to the latest choice with a way left untried, drops every later
+// one, and gives in iScan the node to go on from with the input put back.
+// False when no way is left.
+bool CRegExp::backtrack(int& iScan) {
+    while (!m_vectorStack.empty()) {
+        Choice& choice = m_vectorStack.back();
+        const unsigned char cOpcode = m_pProgram[choice.iNode];
+        if (cOpcode == BRANCH) {
+            const int iAlternative = regnext(choice.iNode);
+            if (iAlternative >= 0 && m_pProgram[iAlternative] == BRANCH) {
+                choice.iNode = iAlternative;
+                m_pszInput = choice.pszSave;
+                iScan = iAlternative + kNodeSize;
+                return countStep();
+            }
+        } else if (cOpcode == STAR || cOpcode == PLUS) {
+            choice.iCount--;
+            if (nextRepeatCount(choice)) {
+                iScan = regnext(choice.iNode);
+                return countStep();
+            }
+        }
+        // A group waiting for the rest fails with it.
+        m_vectorStack.pop_back();
+    }
     return false;
 }
 

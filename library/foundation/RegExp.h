@@ -10,6 +10,8 @@
 
 #include <afx.h>
 
+#include <vector>
+
 #define NSUBEXP 10
 
 class CRegExp {
@@ -38,6 +40,14 @@ public:
     // holds at most this many bytes.
     static const long kMaximumProgramSize = 32767;
 
+    // A regexec gives up (no match, with the trace "regexp too complex\n")
+    // rather than take more steps than the limit, which patterns whose
+    // repetitions nest would otherwise need by the billion. A step is one
+    // try of the rest of the program from a node: an alternative, a
+    // repetition count, a group. The length of the text is no limit.
+    static const long kDefaultStepLimit = 10000000;
+    void setStepLimit(long lSteps) { m_lStepLimit = lSteps; }
+
 private:
     // Compiling.
     int reg(bool bParenthesis, int* piFlags);
@@ -51,10 +61,22 @@ private:
     void regoptail(int iNode, int iValue);
     void optimise(int iFlags);
     // Executing.
+    // A choice the matcher made and may revisit, or a group waiting for the
+    // rest of the program to match: the node (BRANCH, STAR, PLUS, OPEN n or
+    // CLOSE n), the repetition count being tried, the input position when
+    // the node was reached.
+    struct Choice {
+        int iNode;
+        int iCount;
+        LPCTSTR pszSave;
+    };
     int regnext(int iNode) const;
     bool regtry(LPCTSTR pszStart);
     bool regmatch(int iNode);
-    bool regmatchFrom(int iNode);
+    bool matchForward(int iScan);
+    bool nextRepeatCount(Choice& choice);
+    bool backtrack(int& iScan);
+    bool countStep();
     int regrepeat(int iNode);
     void releaseProgram();
 
@@ -76,7 +98,8 @@ private:
     // Working state of regexec.
     LPCTSTR m_pszInput;
     LPCTSTR m_pszTextStart;
-    int m_iDepth;
     long m_lSteps;
-    bool m_bTooDeep;
+    long m_lStepLimit;
+    bool m_bTooComplex;
+    std::vector<Choice> m_vectorStack;
 };

@@ -215,10 +215,11 @@ std::mutex g_faultMutex;
 int g_countdown[kOperations] = {};
 unsigned long g_faultError[kOperations] = {};
 thread_local int t_fileSeamExemptions = 0;
+bool g_countRegistryFileCalls = false;
 
 bool isFileOperation(Operation operation) {
     return operation == Operation::FileWrite || operation == Operation::FileCreate ||
-           operation == Operation::Rename;
+           operation == Operation::FileFlush || operation == Operation::Rename;
 }
 
 }  // namespace
@@ -238,11 +239,21 @@ void failAfter(Operation operation, int n, unsigned long windowsError) {
     g_faultError[i] = windowsError;
 }
 
+int pendingFault(Operation operation) {
+    std::lock_guard<std::mutex> lock(g_faultMutex);
+    return g_countdown[(int)operation];
+}
+
+void countRegistryFileCalls(bool on) {
+    std::lock_guard<std::mutex> lock(g_faultMutex);
+    g_countRegistryFileCalls = on;
+}
+
 bool shouldFail(Operation operation, unsigned long& windowsError) {
-    if (t_fileSeamExemptions > 0 && isFileOperation(operation)) {
+    std::lock_guard<std::mutex> lock(g_faultMutex);
+    if (t_fileSeamExemptions > 0 && isFileOperation(operation) && !g_countRegistryFileCalls) {
         return false;
     }
-    std::lock_guard<std::mutex> lock(g_faultMutex);
     const int i = (int)operation;
     if (g_countdown[i] == 0) {
         return false;

@@ -490,6 +490,8 @@ extern "C" BOOL WINAPI SetEndOfFile(HANDLE hFile) {
     return TRUE;
 }
 
+// The data reaches the disk; the fault seam may fail a flush, as a share
+// fails a write it had delayed.
 extern "C" BOOL WINAPI FlushFileBuffers(HANDLE hFile) {
     FileObject* file = lookupFile(hFile);
     if (file == nullptr) {
@@ -497,6 +499,10 @@ extern "C" BOOL WINAPI FlushFileBuffers(HANDLE hFile) {
     }
     if (!file->folder && !(file->access & kAnyWrite)) {
         return failed(ERROR_ACCESS_DENIED);
+    }
+    unsigned long error = 0;
+    if (shouldFail(Operation::FileFlush, error)) {
+        return failed((DWORD)error);
     }
     if (fsync(file->fd) != 0 && errno != EINVAL && errno != EROFS) {
         return failed(errorFromErrno(errno));

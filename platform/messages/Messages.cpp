@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cerrno>
 #include <cinttypes>
 #include <cstdio>
@@ -28,6 +29,7 @@
 #include <fcntl.h>
 #include <map>
 #include <mutex>
+#include <set>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/socket.h>
@@ -46,6 +48,7 @@ constexpr size_t kMaxNameLength = 255;  // as a Windows atom
 constexpr size_t kMaxTableBytes = 8 * 1024 * 1024;
 constexpr size_t kMaxListeners = 1024;  // sockets one broadcast looks at
 constexpr size_t kMaxDatagram = 512;
+constexpr int kFullQueueWaitMs = 500;  // for a listener a moment behind
 const char kDatagramTag[] = "BREVANT-MESSAGE";
 
 // The numbers known in one runtime folder.
@@ -265,7 +268,80 @@ bool socketAddress(const std::string& path, sockaddr_un& address) {
     return true;
 }
 
-// Sends one datagram to every socket in the listeners folder, never waiting.
+// Listeners whose queue stayed full through a whole wait: they are not
+// waited for again until a message reaches them.
+std::mutex g_congestedMutex;
+std::set<std::string> g_congested;
+
+bool isCongested(const std::string& path) {
+    std::lock_guard<std::mutex> lock(g_congestedMutex);
+    return g_congested.count(path) != 0;
+}
+
+void setCongested(const std::string& path, bool congested) {
+    std::lock_guard<std::mutex> lock(g_congestedMutex);
+    if (congested) {
+        g_congested.insert(path);
+    } else {
+        g_congested.erase(path);
+    }
+}
+
+// Sends the datagram to one listener. A queue that is full (the listener is
+// a moment behind: the system lets only a few datagrams wait) is waited for,
+// at most kFullQueueWaitMs; a listener still full then misses this message,
+// and later ones until it reads again, without holding up the sender again.
+void sendToListener(const std::string& path, const char* datagram, size_t size) {
+    sockaddr_un address;
+    if (!socketAddress(path, address)) {
+        return;
+    }
+    const int fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0) {
+        return;
+    }
+    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        if (errno == ECONNREFUSED) {
+            // Nobody holds the socket any more: its process has ended.
+            struct stat st;
+            if (lstat(path.c_str(), &st) == 0 && S_ISSOCK(st.st_mode)) {
+                unlink(path.c_str());
+            }
+        }
+        close(fd);
+        return;
+    }
+    const bool congested = isCongested(path);
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(kFullQueueWaitMs);
+    for (;;) {
+        if (send(fd, datagram, size, MSG_DONTWAIT | MSG_NOSIGNAL) >= 0) {
+            if (congested) {
+                setCongested(path, false);
+            }
+            break;
+        }
+        if (errno == EINTR) {
+            continue;
+        }
+        if ((errno != EAGAIN && errno != EWOULDBLOCK) || congested) {
+            break;  // this listener misses the message; the others still get it
+        }
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            setCongested(path, true);
+            break;
+        }
+        // A connected socket is writable again when the listener's queue
+        // has room.
+        pollfd writable = {fd, POLLOUT, 0};
+        poll(&writable, 1, (int)left.count());
+    }
+    close(fd);
+}
+
+// Sends one datagram to every socket in the listeners folder.
 void sendToOtherProcesses(UINT message, WPARAM wParam, LPARAM lParam) {
     const std::string folder = listenersFolder();
     DIR* dir = opendir(folder.c_str());
@@ -293,32 +369,9 @@ void sendToOtherProcesses(UINT message, WPARAM wParam, LPARAM lParam) {
         snprintf(datagram, sizeof datagram, "%s %u %" PRIuPTR " %" PRIdPTR " %s", kDatagramTag,
                  message, (uintptr_t)wParam, (intptr_t)lParam, name.c_str());
     const size_t size = length < 0 ? 0 : std::min((size_t)length, sizeof datagram - 1);
-
-    const int fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (fd < 0) {
-        return;
-    }
     for (const std::string& path : sockets) {
-        sockaddr_un address;
-        if (!socketAddress(path, address)) {
-            continue;
-        }
-        ssize_t sent;
-        do {
-            sent = sendto(fd, datagram, size, MSG_DONTWAIT | MSG_NOSIGNAL,
-                          reinterpret_cast<sockaddr*>(&address), sizeof address);
-        } while (sent < 0 && errno == EINTR);
-        if (sent < 0 && errno == ECONNREFUSED) {
-            // Nobody holds the socket any more: its process has ended.
-            struct stat st;
-            if (lstat(path.c_str(), &st) == 0 && S_ISSOCK(st.st_mode)) {
-                unlink(path.c_str());
-            }
-        }
-        // EAGAIN (a listener that does not read) and every other failure:
-        // this listener misses the message; the others still get it.
+        sendToListener(path, datagram, size);
     }
-    close(fd);
 }
 
 }  // namespace

@@ -409,7 +409,8 @@ TEST_F(EditorReactor, AFailedSaveAsPutsTheSideFilesBack) {
     ASSERT_EQ(pDb->setProjectName("Before"), Acad::eOk);
 
     clockAt(11, 0);
-    brevant::platform::failAfter(Operation::Rename, 1);  // the drawing's own file
+    // The new name's lock is moved into place first, then the drawing.
+    brevant::platform::failAfter(Operation::Rename, 2);
     EXPECT_FALSE(runCommand(std::string("SAVEAS ") + kPlan02));
     EXPECT_FALSE(there("plan02.dwg"));
     EXPECT_FALSE(there("docinfo/plan02-dwg.lok"));

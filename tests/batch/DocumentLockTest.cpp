@@ -57,14 +57,15 @@ TEST_F(DocumentLock, ReleaseOfAFileAlreadyGone) {
     EXPECT_FALSE(lock.isLockCreated());
 }
 
-// Every creation and write of the lock made to fail in turn: the exception
-// leaves create, no broadcast is sent, and the lock path holds either the
-// other user's whole lock (nothing was emptied yet) or no file at all.
-TEST_F(DocumentLock, EveryFailurePointLeavesNoHalfWrittenLock) {
+// Every creation, write, flush and rename of the lock made to fail in turn:
+// the exception leaves create, no broadcast is sent, and the lock path holds
+// the other user's whole lock, with nothing beside it.
+TEST_F(DocumentLock, EveryFailurePointLeavesTheOtherLockWhole) {
     using brevant::platform::Operation;
     const std::string sOther = "Locked At: 1 Dec 2026 08:00\r\nBy: ann\r\nFrom: PC001\r\n";
     clockAt(2026, 12, 3, 9, 0);
-    for (Operation op : {Operation::FileCreate, Operation::FileWrite}) {
+    for (Operation op :
+         {Operation::FileCreate, Operation::FileWrite, Operation::FileFlush, Operation::Rename}) {
         for (int n = 1;; ++n) {
             SCOPED_TRACE(testing::Message() << "operation " << (int)op << ", call " << n);
             std::filesystem::create_directories(native("docinfo"));
@@ -80,6 +81,9 @@ TEST_F(DocumentLock, EveryFailurePointLeavesNoHalfWrittenLock) {
                 pError->Delete();
             }
             disarmFaults();
+            EXPECT_EQ(std::distance(std::filesystem::directory_iterator(native("docinfo")),
+                                    std::filesystem::directory_iterator()),
+                      1);
             const std::string sOnDisk = readFile(native("docinfo/plan-dwg.lok"));
             if (!bThrown) {
                 EXPECT_EQ(sOnDisk, kLockText);  // the countdown went past every call
@@ -87,9 +91,9 @@ TEST_F(DocumentLock, EveryFailurePointLeavesNoHalfWrittenLock) {
                 break;
             }
             EXPECT_FALSE(lock.isLockCreated());
+            EXPECT_EQ(lock.getLockFileName(), "");
             EXPECT_EQ(m_iBroadcasts, 0);
-            EXPECT_TRUE(sOnDisk == sOther || !fileExists(native("docinfo/plan-dwg.lok")))
-                << sOnDisk;
+            EXPECT_EQ(sOnDisk, sOther);
             ASSERT_LT(n, 10);
         }
     }

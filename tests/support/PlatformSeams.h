@@ -5,7 +5,8 @@
 
 namespace brevant::test {
 
-// Disarms the countdown of every operation of the fault seam.
+// Disarms the countdown of every operation of the fault seam, and counts a
+// registry write as a RegistryWrite only again.
 void disarmFaults();
 
 // Fixes the clock at a local time "YYYY-MM-DD HH:MM[:SS]"; a text that is no

@@ -109,8 +109,10 @@ std::string registeredMessageName(unsigned int message);
 
 // A listener in another process: a socket in the runtime folder's
 // "listeners" folder, to which PostMessageA(HWND_BROADCAST, ...) sends every
-// message without waiting. Messages that arrive while the queue is full are
-// lost for this listener; the sender never blocks.
+// message without waiting for it to be handled. A listener whose queue is
+// full (the system lets only a few datagrams wait) is given half a second to
+// read; one still full then loses the message, and every later one until it
+// reads again, without holding up the sender again.
 struct BroadcastMessage {
     unsigned int message = 0;
     uintptr_t wParam = 0;
@@ -150,21 +152,31 @@ void setClock(time_t fixedTime);
 // "there is not enough space on the disk"); "error <n>" for a code without one.
 std::string errorText(unsigned long windowsError);
 
-// The fault seam: every file write, rename, folder creation and registry file
-// write goes through it. failAfter(op, n) makes the n-th such call from now on
-// fail (n = 1: the next one) with the given Windows error; n = 0 disarms it.
-// A registry write counts as one RegistryWrite and as nothing else, although
-// it is made with the file calls.
-enum class Operation { FileWrite, FileCreate, Rename, CreateFolder, RegistryWrite };
-constexpr Operation kEveryOperation[] = {Operation::FileWrite, Operation::FileCreate,
-                                         Operation::Rename, Operation::CreateFolder,
-                                         Operation::RegistryWrite};
+// The fault seam: every file write, flush, rename, folder creation and
+// registry file write goes through it. failAfter(op, n) makes the n-th such
+// call from now on fail (n = 1: the next one) with the given Windows error;
+// n = 0 disarms it. A registry write counts as one RegistryWrite and as
+// nothing else, although it is made with the file calls, unless
+// countRegistryFileCalls is on.
+enum class Operation { FileWrite, FileCreate, Rename, CreateFolder, RegistryWrite, FileFlush };
+constexpr Operation kEveryOperation[] = {Operation::FileWrite,     Operation::FileCreate,
+                                         Operation::Rename,        Operation::CreateFolder,
+                                         Operation::RegistryWrite, Operation::FileFlush};
 void failAfter(Operation operation, int n, unsigned long windowsError = 112 /* disk full */);
+// The calls of an operation still to come before its armed failure, that one
+// included: 0 when none is armed or it has happened.
+int pendingFault(Operation operation);
+// On: a registry write counts as the file calls it is made of (FileCreate,
+// FileWrite, FileFlush, Rename), so that a test can fail each of them in turn,
+// and still as a RegistryWrite before them. Off (the default): as a
+// RegistryWrite only.
+void countRegistryFileCalls(bool on);
 // Called by the platform before each operation: true when this one must fail.
 // FileWrite: WriteFile and SetEndOfFile (a buffered text file writes when it
 // flushes, at the latest when it is closed). FileCreate: every CreateFileA
 // whose disposition may create or empty a file (all but OPEN_EXISTING).
-// Rename: MoveFileExA. CreateFolder: CreateDirectoryA.
+// FileFlush: FlushFileBuffers. Rename: MoveFileExA. CreateFolder:
+// CreateDirectoryA.
 bool shouldFail(Operation operation, unsigned long& windowsError);
 
 // Test capture of what OutputDebugStringA and MessageBoxA receive. While a

@@ -237,6 +237,9 @@ TEST_F(DrawingPreview, ColourTableAsFarAsTheBitmapHoldsIt) {
          le(0, 4) + le(0x00FFFFFF, 4)},
         {"a part entry at the end", bitmap(8, 0, le(0, 4) + "ab"), 54 + 1024,
          le(0x00FFFFFF, 4) + "ab"},
+        // An offset past 32 bits is the largest one, not one wrapped round to 50.
+        {"colours used 0xFFFFFFFF", bitmap(8, 0xFFFFFFFFu, le(0, 4)), 0xFFFFFFFFu,
+         le(0x00FFFFFF, 4)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.sWhat);

@@ -128,6 +128,15 @@ TEST(FaultSeam, NthCallFailsOnceWithItsError) {
     failAfter(Operation::Rename, 1);
     failAfter(Operation::Rename, 0);
     EXPECT_FALSE(shouldFail(Operation::Rename, error));
+
+    // What is still to come before the failure, that call included.
+    failAfter(Operation::FileFlush, 2);
+    EXPECT_EQ(pendingFault(Operation::FileFlush), 2);
+    EXPECT_FALSE(shouldFail(Operation::FileFlush, error));
+    EXPECT_EQ(pendingFault(Operation::FileFlush), 1);
+    EXPECT_TRUE(shouldFail(Operation::FileFlush, error));
+    EXPECT_EQ(pendingFault(Operation::FileFlush), 0);
+    EXPECT_EQ(pendingFault(Operation::Rename), 0);
 }
 
 TEST(LastError, KeptPerThread) {

@@ -330,6 +330,13 @@ TEST_F(FilesTest, FaultSeamFailsTheNthOperationAndLosesNothing) {
     EXPECT_EQ(GetLastError(), (DWORD)ERROR_ACCESS_DENIED);
     EXPECT_EQ(readFile(native("a.txt")), "ORIGinal");  // not truncated
 
+    h = CreateFileA("P:\\a.txt", GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
+    failAfter(Operation::FileFlush, 1, ERROR_WRITE_FAULT);
+    EXPECT_FALSE(FlushFileBuffers(h));
+    EXPECT_EQ(GetLastError(), (DWORD)ERROR_WRITE_FAULT);
+    EXPECT_TRUE(FlushFileBuffers(h));
+    CloseHandle(h);
+
     failAfter(Operation::Rename, 1);
     EXPECT_FALSE(MoveFileExA("P:\\a.txt", "P:\\b.txt", 0));
     EXPECT_EQ(GetLastError(), (DWORD)ERROR_DISK_FULL);

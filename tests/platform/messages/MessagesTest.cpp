@@ -1,6 +1,7 @@
 // Registered window messages and their broadcast: one number per name shared
 // between processes, listeners in this process, a listener in another
-// process (brevant-listen), no listener, a dead one and one that never reads.
+// process (brevant-listen), no listener, a dead one, one that never reads and
+// one a moment behind.
 #include "TempDir.h"
 
 #include "brevant/platform.h"
@@ -16,6 +17,7 @@
 #include <poll.h>
 #include <spawn.h>
 #include <string>
+#include <thread>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -334,6 +336,34 @@ TEST_F(MessagesTest, AListenerThatNeverReadsDoesNotBlockTheSender) {
     }
     EXPECT_GT(queued, 0);
     EXPECT_LT(queued, kPosts);
+}
+
+// A listener that starts reading only after the sender has posted more than
+// its queue holds: the sender waits for it, so every message arrives, in order.
+TEST_F(MessagesTest, AListenerAMomentBehindMissesNothing) {
+    alarm(120);
+    brevant::platform::BroadcastReceiver late;
+    std::string error;
+    ASSERT_TRUE(late.open(error)) << error;
+    const UINT message = RegisterWindowMessageA("Pellam-Brevant");
+    const int kPosts = 300;
+    int received = 0;
+    bool inOrder = true;
+    std::thread reader([&] {
+        usleep(200 * 1000);
+        brevant::platform::BroadcastMessage got;
+        while (received < kPosts && late.receive(got, 10000)) {
+            inOrder = inOrder && got.wParam == (WPARAM)received;
+            ++received;
+        }
+    });
+    for (int i = 0; i < kPosts; ++i) {
+        EXPECT_TRUE(PostMessageA(HWND_BROADCAST, message, (WPARAM)i, 0));
+    }
+    reader.join();
+    alarm(0);
+    EXPECT_EQ(kPosts, received);
+    EXPECT_TRUE(inOrder);
 }
 
 }  // namespace

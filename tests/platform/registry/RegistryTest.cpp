@@ -432,6 +432,22 @@ TEST_F(RegistryTest, FailedWriteLeavesTheFileAndTheValuesAsTheyWere) {
         unsigned long error = 0;
         EXPECT_TRUE(brevant::platform::shouldFail(operation, error));
     }
+
+    // Unless the file calls are counted: then each of them fails the write.
+    brevant::platform::countRegistryFileCalls(true);
+    for (Operation operation :
+         {Operation::FileCreate, Operation::FileWrite, Operation::FileFlush, Operation::Rename}) {
+        SCOPED_TRACE((int)operation);
+        const std::string sBefore = readFile(userFile());
+        brevant::platform::failAfter(operation, 1);
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(ERROR_DISK_FULL, RegSetValueExA(key, "Counted", 0, REG_SZ, data, 2));
+        EXPECT_NE(testing::internal::GetCapturedStderr().find("The registry is left as it was."),
+                  std::string::npos);
+        EXPECT_EQ(brevant::platform::pendingFault(operation), 0);
+        EXPECT_EQ(sBefore, readFile(userFile()));
+    }
+    brevant::platform::countRegistryFileCalls(false);
     RegCloseKey(key);
 }
 
