@@ -311,7 +311,7 @@ Acad::ErrorStatus acedXrefReload(const AcDbObjectIdArray& XrefBTRids, bool /*bQu
                 ++end;
             }
             if (start < tags.size()) {
-                tags.erase(tags.begin() + long(start), tags.begin() + long(end));
+                tags.erase(start, end);
             }
             impl->markModified();
         }
