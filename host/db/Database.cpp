@@ -189,7 +189,10 @@ bool AcDbDatabase::Impl::load(std::vector<char>&& buffer, std::string& error) {
     if (!brevant::dxf::readStructure(file, structure, error)) {
         return false;
     }
-    records.reserve(structure.records.size());
+    // Room for what the editor adds, the layers and blocks that references
+    // bring in first: growing a drawing's record list copies it whole.
+    const size_t room = structure.records.size() / 16 + 256;
+    records.reserve(structure.records.size() + room);
     for (const brevant::dxf::StructureRecord& found : structure.records) {
         Record r;
         r.firstTag = found.firstTag;
@@ -209,6 +212,7 @@ bool AcDbDatabase::Impl::load(std::vector<char>&& buffer, std::string& error) {
     structure.records = {};
     tables = std::move(structure.tables);
     handles = std::move(structure.handles);
+    handles.reserve(handles.size() + room);
     for (const brevant::dxf::StructureBlock& found : structure.blocks) {
         BlockInfo b;
         b.blockRecord = found.blockRecord;

@@ -3,6 +3,7 @@
 
 #include <brevant/text.h>
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstring>
@@ -318,10 +319,17 @@ std::string TagFile::where(uint32_t index) const {
     return "line " + std::to_string(2 * uint64_t(index) + 1);
 }
 
+uint32_t TagFile::longLength(const Tag& tag) const {
+    const auto it = std::lower_bound(m_longValues.begin(), m_longValues.end(),
+                                     std::make_pair(tag.offset, uint32_t(0)));
+    return it != m_longValues.end() && it->first == tag.offset ? it->second : 0;
+}
+
 bool TagFile::parse(std::vector<char>&& buffer, std::string& error,
                     std::vector<std::string>* mended) {
     m_buffer = std::move(buffer);
     m_tags.clear();
+    m_longValues.clear();
     m_places.clear();
     m_format = TagFormat();
     if (m_buffer.empty()) {
@@ -384,27 +392,39 @@ size_t countChar(const char* p, const char* end, char c) {
     return count;
 }
 
-// A group-code line as writers commonly write it: blanks, one to four
-// digits, blanks. Anything else is left to the general reading.
-bool readPlainCode(std::string_view line, int& code) {
-    size_t k = 0;
-    while (k < line.size() && isBlank(line[k])) {
+// A group-code line as writers commonly write it, read straight from the
+// buffer at `pos`: blanks, one to four digits, blanks, a line end. On success
+// `pos` is the start of the next line; anything else is left to the general
+// reading. Blanks are those the general reading trims: spaces, tabs and (in a
+// file whose lines end in LF) carriage returns.
+bool readPlainCodeLine(const char* base, size_t size, char breakChar, size_t& pos, int& code) {
+    size_t k = pos;
+    while (k < size && (base[k] == ' ' || base[k] == '\t')) {
         ++k;
     }
     const size_t first = k;
     int value = 0;
-    while (k < line.size() && line[k] >= '0' && line[k] <= '9' && k - first < 4) {
-        value = value * 10 + (line[k] - '0');
+    while (k < size && base[k] >= '0' && base[k] <= '9' && k - first < 4) {
+        value = value * 10 + (base[k] - '0');
         ++k;
     }
     if (k == first) {
         return false;
     }
-    while (k < line.size() && isBlank(line[k])) {
+    while (k < size &&
+           (base[k] == ' ' || base[k] == '\t' || (base[k] == '\r' && breakChar == '\n'))) {
         ++k;
     }
+    if (k >= size || base[k] != breakChar) {
+        return false;
+    }
+    ++k;
+    if (breakChar == '\r' && k < size && base[k] == '\n') {
+        ++k;  // a CR LF among CR line ends is one line end all the same
+    }
+    pos = k;
     code = value;
-    return k == line.size();
+    return true;
 }
 
 // A real value in the common form, "-123.4500": an optional minus, digits
@@ -483,15 +503,18 @@ bool TagFile::parseText(std::string& error, std::vector<std::string>* mended) {
 
     std::string_view codeText;
     std::string_view value;
-    while (nextLine(codeText)) {
-        const uint32_t codeLine = line;
+    while (pos < size) {
         int code = 0;
-        bool number = readPlainCode(codeText, code);
-        if (!number) {
+        bool number = readPlainCodeLine(base, size, breakChar, pos, code);
+        if (number) {
+            ++line;
+        } else {
+            nextLine(codeText);
             const std::string_view t = trimmed(codeText);
             auto r = std::from_chars(t.data(), t.data() + t.size(), code);
             number = !t.empty() && r.ec == std::errc() && r.ptr == t.data() + t.size();
         }
+        const uint32_t codeLine = line;
         const ValueKind kind = number ? valueKind(code) : ValueKind::Invalid;
         if (kind == ValueKind::Invalid) {
             const std::string why =
@@ -520,7 +543,7 @@ bool TagFile::parseText(std::string& error, std::vector<std::string>* mended) {
                                       std::to_string(code) + " " + why);
             }
         }
-        m_tags.push_back(Tag{uint32_t(value.data() - base), uint32_t(value.size()), int16_t(code)});
+        addTag(size_t(value.data() - base), value.size(), code);
         if (mended != nullptr) {
             m_places.push_back(codeLine);
         }

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <charconv>
+#include <iterator>
 #include <cstring>
 #include <random>
 #include <string>
@@ -200,5 +201,35 @@ TEST(DxfReading, EveryLineLengthAtEveryLineEnd) {
             }
             EXPECT_EQ(file.format().lineEnding, end);
         }
+    }
+}
+
+// A tag keeps the length of a short value itself and of a long one (from
+// 65535 bytes) in a list of the file's: every length reads back whole, in a
+// text file and in a binary one.
+TEST(DxfReading, LongValuesReadBackWhole) {
+    const size_t lengths[] = {0, 1, 65534, 65535, 65536, 200000};
+    std::string text = "0\nSECTION\n";
+    std::string binary(kBinarySentinel);
+    binary += std::string("\0\0SECTION\0", 10);
+    for (size_t length : lengths) {
+        const std::string value(length, char('a' + length % 26));
+        text += "1\n" + value + "\n";
+        binary += std::string("\1\0", 2) + value + std::string(1, '\0');
+    }
+    text += "0\nEOF\n";
+    binary += std::string("\0\0EOF\0", 6);
+    for (const std::string& bytes : {text, binary}) {
+        SCOPED_TRACE(bytes.size());
+        TagFile file;
+        std::string error;
+        ASSERT_TRUE(file.parse(std::vector<char>(bytes.begin(), bytes.end()), error)) << error;
+        ASSERT_EQ(file.tagCount(), std::size(lengths) + 2);
+        for (size_t k = 0; k < std::size(lengths); ++k) {
+            const std::string_view value = file.tag(uint32_t(k + 1)).value;
+            EXPECT_EQ(value.size(), lengths[k]);
+            EXPECT_EQ(value, std::string(lengths[k], char('a' + lengths[k] % 26)));
+        }
+        EXPECT_EQ(file.tag(uint32_t(std::size(lengths) + 1)).value, "EOF");
     }
 }
