@@ -213,8 +213,28 @@ bool parseHandle(std::string_view text, uint64_t& value) {
     if (text.empty() || text.size() > 16) {
         return false;
     }
-    auto r = std::from_chars(text.data(), text.data() + text.size(), value, 16);
-    return r.ec == std::errc() && r.ptr == text.data() + text.size();
+    // Up to 16 hexadecimal digits cannot overflow. As the standard parser
+    // does, the digits before anything else are still given in `value`.
+    uint64_t handle = 0;
+    for (size_t k = 0; k < text.size(); ++k) {
+        const char c = text[k];
+        int digit;
+        if (c >= '0' && c <= '9') {
+            digit = c - '0';
+        } else if (c >= 'A' && c <= 'F') {
+            digit = c - 'A' + 10;
+        } else if (c >= 'a' && c <= 'f') {
+            digit = c - 'a' + 10;
+        } else {
+            if (k > 0) {
+                value = handle;
+            }
+            return false;
+        }
+        handle = handle << 4 | uint64_t(digit);
+    }
+    value = handle;
+    return true;
 }
 
 std::string formatDouble(double value) {

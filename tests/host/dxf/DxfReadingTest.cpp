@@ -34,6 +34,20 @@ bool generalParse(std::string_view text, T& value) {
     return !text.empty() && r.ec == std::errc() && r.ptr == text.data() + text.size();
 }
 
+// What the general parser makes of a handle: blanks around it allowed, at
+// most 16 hexadecimal digits, and whatever digits came first left in `value`.
+bool generalHandle(std::string_view text, uint64_t& value) {
+    const size_t first = text.find_first_not_of(" \t\r");
+    text = first == std::string_view::npos
+               ? std::string_view()
+               : text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
+    if (text.empty() || text.size() > 16) {
+        return false;
+    }
+    const auto r = std::from_chars(text.data(), text.data() + text.size(), value, 16);
+    return r.ec == std::errc() && r.ptr == text.data() + text.size();
+}
+
 bool sameBits(double a, double b) {
     return std::memcmp(&a, &b, sizeof a) == 0;
 }
@@ -86,6 +100,16 @@ const char* const kNumberTexts[] = {
     "1,5",
     "097.500",
     "00000000000000000000000000001.5",
+    "2F",
+    "2f",
+    "FFFFFFFFFFFFFFFF",
+    "10000000000000000",
+    "Dash",
+    "12G",
+    " 1A ",
+    "0x1F",
+    "Standard",
+    "abcdef0123456789",
     "179769313486231570000000000000000000000000000000000000000000000000000000000000000000000"
     "000000000000000000000000000000000000000000000000000000000000000000000000000000000000000"
     "000000000000000000000000000000000000000000000000000000000000000000000000000000000000000"
@@ -94,7 +118,7 @@ const char* const kNumberTexts[] = {
 
 }  // namespace
 
-TEST(DxfReading, NumbersReadAsTheGeneralParserReadsThem) {
+TEST(DxfReading, NumbersAndHandlesReadAsTheGeneralParserReadsThem) {
     std::vector<std::string> texts(std::begin(kNumberTexts), std::end(kNumberTexts));
     // Random decimals of every length up to 24 digits, point anywhere.
     std::mt19937 random(15);
@@ -122,6 +146,10 @@ TEST(DxfReading, NumbersReadAsTheGeneralParserReadsThem) {
         int64_t expectedWhole = -7;
         ASSERT_EQ(parseInt(text, whole), generalParse(text, expectedWhole));
         EXPECT_EQ(whole, expectedWhole);
+        uint64_t handle = 7;
+        uint64_t expectedHandle = 7;
+        ASSERT_EQ(parseHandle(text, handle), generalHandle(text, expectedHandle));
+        EXPECT_EQ(handle, expectedHandle);
         // A file holding the value as a real number loads exactly when it is one.
         std::string error;
         const bool loads = parses("0\nLINE\n10\n" + text + "\n0\nEOF\n", error);
