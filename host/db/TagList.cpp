@@ -19,17 +19,17 @@ void TagList::buildIndex() const {
             inGroup = !m_tags[k].value.empty() && m_tags[k].value[0] == '{';
             continue;
         }
-        if (!inGroup) {
-            m_index.push_back(Entry{int16_t(code), uint32_t(k)});
+        if (inGroup) {
+            continue;
+        }
+        // The first tag of each code is entered, in the order of the codes.
+        const auto at = std::lower_bound(m_index.begin(), m_index.end(), code,
+                                         [](const Entry& e, int c) { return e.code < c; });
+        if (at == m_index.end() || at->code != code) {
+            m_index.insert(at, Entry{int16_t(code), uint32_t(k)});
         }
     }
-    m_mainEnd = uint32_t(k < m_tags.size() ? k : m_tags.size());
-    // Sorted by code, and within a code by position; then the first of each.
-    std::stable_sort(m_index.begin(), m_index.end(),
-                     [](const Entry& a, const Entry& b) { return a.code < b.code; });
-    m_index.erase(std::unique(m_index.begin(), m_index.end(),
-                              [](const Entry& a, const Entry& b) { return a.code == b.code; }),
-                  m_index.end());
+    m_mainEnd = uint32_t(k < m_tags.size() ? k : m_tags.size());  // no tags: 0
     m_indexed = true;
 }
 
@@ -40,9 +40,9 @@ size_t TagList::mainEnd() const {
     return m_mainEnd;
 }
 
-void TagList::changed(bool mayMoveName) {
+void TagList::changed() {
     m_indexed = false;
-    if (mayMoveName && m_watcher != nullptr) {
+    if (m_watcher != nullptr) {
         m_watcher->nameMayHaveChanged();
     }
 }
@@ -53,7 +53,7 @@ void TagList::setValue(size_t k, std::string_view value) {
     // brace decides which tags are in the main data.
     const int code = m_tags[k].code;
     if (code == 102) {
-        changed(true);
+        changed();
     } else if (code == 2 && m_watcher != nullptr) {
         m_watcher->nameMayHaveChanged();
     }
@@ -61,49 +61,49 @@ void TagList::setValue(size_t k, std::string_view value) {
 
 void TagList::insert(size_t at, OwnedTag tag) {
     m_tags.insert(m_tags.begin() + long(at), std::move(tag));
-    changed(true);
+    changed();
 }
 
 void TagList::insert(size_t at, const_iterator first, const_iterator last) {
     m_tags.insert(m_tags.begin() + long(at), first, last);
-    changed(true);
+    changed();
 }
 
 void TagList::insert(size_t at, std::initializer_list<OwnedTag> tags) {
     m_tags.insert(m_tags.begin() + long(at), tags);
-    changed(true);
+    changed();
 }
 
 void TagList::erase(size_t first, size_t last) {
     m_tags.erase(m_tags.begin() + long(first), m_tags.begin() + long(last));
-    changed(true);
+    changed();
 }
 
 void TagList::push_back(OwnedTag tag) {
     m_tags.push_back(std::move(tag));
-    changed(true);
+    changed();
 }
 
 void TagList::pop_back() {
     m_tags.pop_back();
-    changed(true);
+    changed();
 }
 
 void TagList::truncate(size_t count) {
     if (count < m_tags.size()) {
         m_tags.resize(count);
-        changed(true);
+        changed();
     }
 }
 
 void TagList::assign(Tags tags) {
     m_tags = std::move(tags);
-    changed(true);
+    changed();
 }
 
 TagList& TagList::operator=(std::initializer_list<OwnedTag> tags) {
     m_tags = tags;
-    changed(true);
+    changed();
     return *this;
 }
 

@@ -45,7 +45,6 @@ public:
     size_t size() const { return m_tags.size(); }
     bool empty() const { return m_tags.empty(); }
     const dxf::OwnedTag& operator[](size_t k) const { return m_tags[k]; }
-    const dxf::OwnedTag& back() const { return m_tags.back(); }
     const_iterator begin() const { return m_tags.begin(); }
     const_iterator end() const { return m_tags.end(); }
     const Tags& all() const { return m_tags; }
@@ -74,7 +73,6 @@ public:
     void pop_back();
     // Keeps the first `count` tags.
     void truncate(size_t count);
-    void reserve(size_t count) { m_tags.reserve(count); }
     void assign(Tags tags);
     TagList& operator=(std::initializer_list<dxf::OwnedTag> tags);
 
@@ -83,7 +81,9 @@ private:
         int16_t code;
         uint32_t position;
     };
-    void changed(bool mayMoveName);
+    // After a change that can move positions: the index is made again on
+    // the next lookup, and the watcher hears of it.
+    void changed();
     void buildIndex() const;
 
     Tags m_tags;
