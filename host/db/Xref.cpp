@@ -15,7 +15,6 @@
 #include <map>
 #include <memory>
 #include <string>
-#include <tuple>
 #include <vector>
 
 using namespace brevant::db;
@@ -138,9 +137,39 @@ void takeContent(const AcDbDatabase::Impl& s, ReferencedDrawing& out) {
     }
 }
 
-// Referenced drawings already read, while the cache is on: by path, last
-// write time and size, what each brings in (or that it could not be read).
+// The state of a file as the platform's file calls give it: last write
+// time, creation time (on Linux the time of the last change to the file or
+// its entry, which copying a file with its times kept also moves) and size.
+struct FileStamp {
+    uint64_t written = 0;
+    uint64_t created = 0;
+    uint64_t size = 0;
+    bool operator==(const FileStamp& o) const {
+        return written == o.written && created == o.created && size == o.size;
+    }
+};
+
+bool fileStamp(const std::string& path, FileStamp& stamp) {
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA(path.c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    FindClose(find);
+    auto time = [](const FILETIME& t) {
+        return (uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+    };
+    stamp.written = time(data.ftLastWriteTime);
+    stamp.created = time(data.ftCreationTime);
+    stamp.size = (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    return true;
+}
+
+// Referenced drawings already read, while the cache is on, by path: the
+// file's state when it was read, and what it brings in (or that it could not
+// be read).
 struct CachedDrawing {
+    FileStamp stamp;
     bool readable = false;
     bool layerTable = false;
     std::vector<std::pair<std::string, std::string>> layers;
@@ -150,7 +179,7 @@ struct CachedDrawing {
 struct ReferenceCache {
     size_t maxBytes = 0;
     size_t bytes = 0;
-    std::map<std::tuple<std::string, uint64_t, uint64_t>, CachedDrawing> drawings;
+    std::map<std::string, CachedDrawing> drawings;
 };
 
 ReferenceCache& referenceCache() {
@@ -170,33 +199,36 @@ size_t bytesOf(const std::string& path, const CachedDrawing& drawing) {
     return bytes;
 }
 
-// The file's last write time and size, as the platform's file calls give them.
-bool fileStamp(const std::string& path, uint64_t& writeTime, uint64_t& size) {
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA(path.c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) {
-        return false;
+// Keeps what the drawing at the path brings in, in place of what was kept
+// for an earlier state of the file; when the cache is full it starts again.
+void remember(ReferenceCache& cache, const std::string& path, CachedDrawing entry) {
+    const auto old = cache.drawings.find(path);
+    if (old != cache.drawings.end()) {
+        cache.bytes -= bytesOf(path, old->second);
+        cache.drawings.erase(old);
     }
-    FindClose(find);
-    writeTime =
-        (uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
-    size = (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    return true;
+    const size_t bytes = bytesOf(path, entry);
+    if (cache.bytes + bytes > cache.maxBytes) {
+        cache.drawings.clear();
+        cache.bytes = 0;
+    }
+    if (bytes <= cache.maxBytes) {
+        cache.drawings.emplace(path, std::move(entry));
+        cache.bytes += bytes;
+    }
 }
 
 // Reads the referenced drawing into a side database (its own references are
 // not followed, so a drawing that refers to itself cannot loop) and takes
-// what it brings in; false when it cannot be read. With the cache on, an
-// unchanged file read before is not read again.
+// what it brings in; false when it cannot be read. With the cache on, a file
+// read before and unchanged since is not read again.
 bool readReferencedDrawing(const std::string& path, ReferencedDrawing& out) {
     ReferenceCache& cache = referenceCache();
-    uint64_t writeTime = 0;
-    uint64_t size = 0;
-    const bool cached = cache.maxBytes > 0 && fileStamp(path, writeTime, size);
-    const auto key = std::make_tuple(path, writeTime, size);
+    FileStamp stamp;
+    const bool cached = cache.maxBytes > 0 && fileStamp(path, stamp);
     if (cached) {
-        const auto it = cache.drawings.find(key);
-        if (it != cache.drawings.end()) {
+        const auto it = cache.drawings.find(path);
+        if (it != cache.drawings.end() && it->second.stamp == stamp) {
             out.layerTable = it->second.layerTable;
             out.layers = it->second.layers;
             out.blocks = it->second.blocks;
@@ -215,19 +247,12 @@ bool readReferencedDrawing(const std::string& path, ReferencedDrawing& out) {
     }
     if (cached) {
         CachedDrawing entry;
+        entry.stamp = stamp;
         entry.readable = readable;
         entry.layerTable = out.layerTable;
         entry.layers = out.layers;
         entry.blocks = out.blocks;
-        const size_t bytes = bytesOf(path, entry);
-        if (cache.bytes + bytes > cache.maxBytes) {
-            cache.drawings.clear();  // full: start again with the drawings now at hand
-            cache.bytes = 0;
-        }
-        if (bytes <= cache.maxBytes) {
-            cache.drawings.emplace(key, std::move(entry));
-            cache.bytes += bytes;
-        }
+        remember(cache, path, std::move(entry));
     }
     return readable;
 }
