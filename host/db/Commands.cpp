@@ -256,7 +256,6 @@ Acad::ErrorStatus addText(AcDbDatabase* pDb, const char* text, const AcGePoint3d
         return es;
     }
     auto* pText = new AcDbText;
-    pText->hostData()->tags.insert(pText->hostData()->tags.begin(), OwnedTag{0, "TEXT"});
     // A text entity: type, handle, owner, common data, then its own data.
     pText->hostData()->tags = {{0, "TEXT"}, {5, "0"},          {330, "0"},  {100, "AcDbEntity"},
                                {8, "0"},    {100, "AcDbText"}, {10, "0.0"}, {20, "0.0"},

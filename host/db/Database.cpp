@@ -172,6 +172,8 @@ void AcDbDatabase::Impl::clear() {
     blockOfRecord.clear();
     inserts.clear();
     handles.clear();
+    tableNames.clear();
+    blockNames = NameIndex();
     head = tail = headerRecord = nod = entitiesEnd = objectsEnd = blocksEnd = eof = kNone;
     sideDatabases.clear();
 }
@@ -187,7 +189,10 @@ bool AcDbDatabase::Impl::load(std::vector<char>&& buffer, std::string& error) {
     if (!brevant::dxf::readStructure(file, structure, error)) {
         return false;
     }
-    records.reserve(structure.records.size());
+    // Room for what the editor adds, the layers and blocks that references
+    // bring in first: growing a drawing's record list copies it whole.
+    const size_t room = structure.records.size() / 16 + 256;
+    records.reserve(structure.records.size() + room);
     for (const brevant::dxf::StructureRecord& found : structure.records) {
         Record r;
         r.firstTag = found.firstTag;
@@ -207,6 +212,7 @@ bool AcDbDatabase::Impl::load(std::vector<char>&& buffer, std::string& error) {
     structure.records = {};
     tables = std::move(structure.tables);
     handles = std::move(structure.handles);
+    handles.reserve(handles.size() + room);
     for (const brevant::dxf::StructureBlock& found : structure.blocks) {
         BlockInfo b;
         b.blockRecord = found.blockRecord;
@@ -380,13 +386,106 @@ std::string AcDbDatabase::Impl::recordName(uint32_t index) const {
     return std::string(valueOf(index, 2));
 }
 
+namespace {
+
+size_t nameKey(std::string_view name) {
+    return std::hash<std::string>()(upper(name));
+}
+
+// Adds the entry unless the index has it.
+void enter(std::unordered_multimap<size_t, uint32_t>& entries, size_t key, uint32_t value) {
+    const auto range = entries.equal_range(key);
+    for (auto it = range.first; it != range.second; ++it) {
+        if (it->second == value) {
+            return;
+        }
+    }
+    entries.emplace(key, value);
+}
+
+// The one candidate under the name's hash that the test accepts, kNone when
+// there is none; `several` when more than one does, so that the caller can
+// pick the first in its own order.
+template <typename Accept>
+uint32_t onlyCandidate(const std::unordered_multimap<size_t, uint32_t>& entries,
+                       std::string_view name, Accept accept, bool& several) {
+    uint32_t found = kNone;
+    several = false;
+    const auto range = entries.equal_range(nameKey(name));
+    for (auto it = range.first; it != range.second; ++it) {
+        if (accept(it->second)) {
+            if (found == kNone) {
+                found = it->second;
+            } else {
+                several = true;
+            }
+        }
+    }
+    return found;
+}
+
+}  // namespace
+
+AcDbDatabase::Impl::NameIndex& AcDbDatabase::Impl::tableNamesOf(int table) const {
+    if (tableNames.size() < tables.size()) {
+        tableNames.resize(tables.size());
+    }
+    NameIndex& names = tableNames[size_t(table)];
+    if (!names.built) {
+        const auto& members = tables[size_t(table)].members;
+        names.entries.reserve(members.size());
+        for (uint32_t m : members) {
+            names.entries.emplace(nameKey(valueOf(m, 2)), m);
+        }
+        names.built = true;
+    }
+    return names;
+}
+
+AcDbDatabase::Impl::NameIndex& AcDbDatabase::Impl::blockNamesOf() const {
+    if (!blockNames.built) {
+        blockNames.entries.reserve(blocks.size());
+        for (size_t k = 0; k < blocks.size(); ++k) {
+            blockNames.entries.emplace(nameKey(valueOf(blocks[k].primary(), 2)), uint32_t(k));
+        }
+        blockNames.built = true;
+    }
+    return blockNames;
+}
+
+void AcDbDatabase::Impl::noteName(uint32_t index, const ObjectData* data) {
+    // While a record is being added, or when the object belongs to a store
+    // that is being loaded, the record list does not hold it yet.
+    if (index >= records.size() || (data != nullptr && (records[index].obj == nullptr ||
+                                                        records[index].obj->hostData() != data))) {
+        return;
+    }
+    const Record& r = records[index];
+    const size_t key = nameKey(valueOf(index, 2));
+    if (r.kind == Kind::TableRecord && r.table < tableNames.size() && tableNames[r.table].built) {
+        enter(tableNames[r.table].entries, key, index);
+    }
+    const BlockInfo* b = blockNames.built ? blockOf(index) : nullptr;
+    if (b != nullptr && b->primary() == index) {
+        enter(blockNames.entries, key, uint32_t(b - blocks.data()));
+    }
+}
+
 uint32_t AcDbDatabase::Impl::tableRecordByName(int table, std::string_view name,
                                                bool includeErased) const {
     if (table < 0) {
         return kNone;
     }
+    auto accept = [&](uint32_t m) {
+        return (includeErased || !isErased(m)) && sameText(valueOf(m, 2), name);
+    };
+    bool several = false;
+    const uint32_t found = onlyCandidate(tableNamesOf(table).entries, name, accept, several);
+    if (!several) {
+        return found;
+    }
     for (uint32_t m : tables[size_t(table)].members) {
-        if ((includeErased || !isErased(m)) && sameText(valueOf(m, 2), name)) {
+        if (accept(m)) {
             return m;
         }
     }
@@ -410,33 +509,41 @@ int AcDbDatabase::Impl::blockFlags(const BlockInfo& b) const {
     return int(flags);
 }
 
-int AcDbDatabase::Impl::blockIndexByName(std::string_view name) const {
-    for (size_t k = 0; k < blocks.size(); ++k) {
-        if (!isErased(blocks[k].primary()) && sameText(valueOf(blocks[k].primary(), 2), name)) {
+int AcDbDatabase::Impl::blockByName(std::string_view name, bool includeErased) const {
+    auto accept = [&](uint32_t k) {
+        const uint32_t primary = blocks[k].primary();
+        return (includeErased || !isErased(primary)) && sameText(valueOf(primary, 2), name);
+    };
+    bool several = false;
+    const uint32_t found = onlyCandidate(blockNamesOf().entries, name, accept, several);
+    if (!several) {
+        return found == kNone ? -1 : int(found);
+    }
+    for (uint32_t k = 0; k < blocks.size(); ++k) {
+        if (accept(k)) {
             return int(k);
         }
     }
     return -1;
 }
 
+namespace {
+
+// The first of two blocks, either of which may be missing.
+int firstOf(int a, int b) {
+    return a < 0 ? b : (b < 0 ? a : std::min(a, b));
+}
+
+}  // namespace
+
 uint32_t AcDbDatabase::Impl::modelSpace() const {
-    for (const BlockInfo& b : blocks) {
-        const std::string_view n = valueOf(b.primary(), 2);
-        if (sameText(n, "*Model_Space") || sameText(n, "$MODEL_SPACE")) {
-            return b.primary();
-        }
-    }
-    return kNone;
+    const int k = firstOf(blockByName("*Model_Space", true), blockByName("$MODEL_SPACE", true));
+    return k < 0 ? kNone : blocks[size_t(k)].primary();
 }
 
 uint32_t AcDbDatabase::Impl::paperSpace() const {
-    for (const BlockInfo& b : blocks) {
-        const std::string_view n = valueOf(b.primary(), 2);
-        if (sameText(n, "*Paper_Space") || sameText(n, "$PAPER_SPACE")) {
-            return b.primary();
-        }
-    }
-    return kNone;
+    const int k = firstOf(blockByName("*Paper_Space", true), blockByName("$PAPER_SPACE", true));
+    return k < 0 ? kNone : blocks[size_t(k)].primary();
 }
 
 std::string_view AcDbDatabase::Impl::headerValue(std::string_view name) const {
@@ -462,7 +569,7 @@ void AcDbDatabase::Impl::setHeaderValue(std::string_view name, int code, std::st
     auto& tags = obj->hostData()->tags;
     for (size_t k = 0; k + 1 < tags.size(); ++k) {
         if (tags[k].code == 9 && tags[k].value == name) {
-            tags[k + 1].value = std::string(value);
+            tags.setValue(k + 1, value);
             return;
         }
     }
@@ -548,7 +655,7 @@ Acad::ErrorStatus brevant::host::setHeaderVariable(
             while (end < tags.size() && tags[end].code != 9) {
                 ++end;
             }
-            tags.erase(tags.begin() + long(k), tags.begin() + long(end));
+            tags.erase(k, end);
             at = k;
             break;
         }
@@ -557,7 +664,7 @@ Acad::ErrorStatus brevant::host::setHeaderVariable(
     for (const auto& value : values) {
         fresh.push_back(OwnedTag{int16_t(value.first), value.second});
     }
-    tags.insert(tags.begin() + long(at), fresh.begin(), fresh.end());
+    tags.insert(at, fresh.begin(), fresh.end());
     impl->modified = true;
     return Acad::eOk;
 }
@@ -816,13 +923,13 @@ AcDbObject* AcDbDatabase::Impl::materialize(uint32_t index) {
         }
     }
     ObjectData* d = obj->hostData();
-    d->tags.clear();
-    std::vector<TagRef> tags;
-    tagsOf(index, tags);
-    d->tags.reserve(tags.size());
-    for (const TagRef& t : tags) {
-        d->tags.push_back(OwnedTag{t.code, std::string(t.value)});
+    std::vector<OwnedTag> owned;
+    owned.reserve(r.numTags);
+    const auto& fileTags = file.tags();
+    for (uint32_t k = r.firstTag; k < r.firstTag + r.numTags; ++k) {
+        owned.push_back(OwnedTag{fileTags[k].code, std::string(file.value(fileTags[k]))});
     }
+    d->tags.assign(std::move(owned));
     d->db = self;
     d->index = index;
     d->isNew = false;

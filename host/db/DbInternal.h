@@ -11,6 +11,7 @@
 
 #include "../dxf/DxfStructure.h"
 #include "../dxf/DxfTags.h"
+#include "TagList.h"
 #include "acdb.h"
 #include "dbmain.h"
 
@@ -62,21 +63,28 @@ struct BlockInfo {
 };
 
 // State of an AcDbObject: where it lives, how it is open, and its tags.
-struct ObjectData {
+struct ObjectData final : TagList::Watcher {
     AcDbDatabase* db = nullptr;
     uint32_t index = kNone;
-    std::vector<dxf::OwnedTag> tags;
+    TagList tags;
     int readers = 0;
     bool writer = false;
     bool isNew = true;
     mutable std::string nameCache;
     mutable std::string pathCache;
 
+    ObjectData() { tags.setWatcher(this); }
+    ObjectData(const ObjectData&) = delete;
+    ObjectData& operator=(const ObjectData&) = delete;
+
     // Tag helpers. The main data ends where extended data (1001) or an
     // embedded object (101) begins; 102 application groups are skipped.
-    size_t mainEnd() const;
-    int find(int code, size_t from = 0) const;  // -1 when absent
-    std::string_view get(int code, std::string_view fallback = {}) const;
+    size_t mainEnd() const { return tags.mainEnd(); }
+    int find(int code) const { return tags.find(code); }  // -1 when absent
+    std::string_view get(int code, std::string_view fallback = {}) const {
+        const int k = find(code);
+        return k < 0 ? fallback : std::string_view(tags[size_t(k)].value);
+    }
     double getDouble(int code, double fallback) const;
     int64_t getInt(int code, int64_t fallback) const;
     // Sets the first tag of the code in the main data, or inserts it before the
@@ -86,6 +94,10 @@ struct ObjectData {
     uint64_t ownerHandle() const;
     void setHandle(uint64_t h);
     void setOwner(uint64_t owner);
+
+    // A record's name is found through its table's name index: a new name
+    // must be in it.
+    void nameMayHaveChanged() override;
 };
 
 }  // namespace brevant::db
@@ -124,6 +136,20 @@ struct AcDbDatabase::Impl {
     bool resolveXrefs = true;
     std::vector<std::unique_ptr<AcDbDatabase>> sideDatabases;
 
+    // Finding records by name: for each table, and for the blocks, the
+    // records under a hash of their upper-case names, made on the first
+    // lookup. A record is entered when it joins and again when its name
+    // changes; the entry of an old name stays behind, as a lookup checks the
+    // present name of every record it finds under the hash.
+    struct NameIndex {
+        bool built = false;
+        std::unordered_multimap<size_t, uint32_t> entries;  // record, or index into blocks
+    };
+    mutable std::vector<NameIndex> tableNames;  // by table
+    mutable NameIndex blockNames;
+    NameIndex& tableNamesOf(int table) const;
+    NameIndex& blockNamesOf() const;
+
     ~Impl();
 
     // Loading: replaces everything with the drawing in the buffer.
@@ -157,9 +183,17 @@ struct AcDbDatabase::Impl {
 
     // Tables and blocks.
     int tableIndex(std::string_view name) const;
+    // The first record of the table (in table order) with the name, without
+    // regard to case.
     uint32_t tableRecordByName(int table, std::string_view name, bool includeErased) const;
     std::string recordName(uint32_t index) const;
-    int blockIndexByName(std::string_view name) const;
+    // The first block (index into blocks) with the name, without regard to
+    // case; -1 when there is none.
+    int blockByName(std::string_view name, bool includeErased) const;
+    int blockIndexByName(std::string_view name) const { return blockByName(name, false); }
+    // The record's name may be new (it joined a table, or was renamed): the
+    // name indexes learn it. `data` is the record's object, whose tags changed.
+    void noteName(uint32_t index, const brevant::db::ObjectData* data = nullptr);
     const brevant::db::BlockInfo* blockOf(uint32_t index) const;
     std::string blockName(const brevant::db::BlockInfo& b) const;
     int blockFlags(const brevant::db::BlockInfo& b) const;

@@ -225,7 +225,7 @@ Acad::ErrorStatus AcDbDictionary::remove(const char* key, AcDbObjectId& returnId
                 }
                 d->db->impl()->markModified();
             }
-            d->tags.erase(d->tags.begin() + long(e.keyTag), d->tags.begin() + long(e.keyTag) + 2);
+            d->tags.erase(e.keyTag, e.keyTag + 2);
             return Acad::eOk;
         }
     }
@@ -276,8 +276,8 @@ Acad::ErrorStatus AcDbDictionary::setAt(const char* srchKey, AcDbObject* newValu
         while (at < vd->tags.size() && vd->tags[at].code != 330) {
             ++at;
         }
-        vd->tags.insert(vd->tags.begin() + long(at), {OwnedTag{102, "{ACAD_REACTORS"},
-                                                      OwnedTag{330, owner}, OwnedTag{102, "}"}});
+        vd->tags.insert(
+            at, {OwnedTag{102, "{ACAD_REACTORS"}, OwnedTag{330, owner}, OwnedTag{102, "}"}});
     }
     const uint64_t handle = vd->handle();
     const std::string handleText = brevant::dxf::formatHandle(handle);
@@ -290,7 +290,7 @@ Acad::ErrorStatus AcDbDictionary::setAt(const char* srchKey, AcDbObject* newValu
             if (old != kNone && e.handle != handle) {
                 impl->records[old].flags |= kErased;
             }
-            d->tags[e.keyTag + 1].value = handleText;
+            d->tags.setValue(e.keyTag + 1, handleText);
             retObjId = newValue->objectId();
             impl->markModified();
             return Acad::eOk;
@@ -314,8 +314,7 @@ Acad::ErrorStatus AcDbDictionary::setAt(const char* srchKey, AcDbObject* newValu
             }
         }
     }
-    d->tags.insert(d->tags.begin() + long(at),
-                   {OwnedTag{3, srchKey}, OwnedTag{int16_t(hard ? 360 : 350), handleText}});
+    d->tags.insert(at, {OwnedTag{3, srchKey}, OwnedTag{int16_t(hard ? 360 : 350), handleText}});
     retObjId = newValue->objectId();
     impl->markModified();
     return Acad::eOk;
@@ -450,8 +449,8 @@ Acad::ErrorStatus AcDbXrecord::setFromRbChain(const resbuf& pRb, AcDbDatabase* /
     ObjectData* d = hostData();
     size_t begin, end;
     dataRange(d, begin, end);
-    d->tags.erase(d->tags.begin() + long(begin), d->tags.begin() + long(end));
-    d->tags.insert(d->tags.begin() + long(begin), data.begin(), data.end());
+    d->tags.erase(begin, end);
+    d->tags.insert(begin, data.begin(), data.end());
     if (d->db != nullptr) {
         d->db->impl()->markModified();
     }

@@ -19,39 +19,6 @@ const AcGeVector3d AcGeVector3d::kZAxis(0.0, 0.0, 1.0);
 
 namespace brevant::db {
 
-size_t ObjectData::mainEnd() const {
-    for (size_t k = 1; k < tags.size(); ++k) {
-        if (tags[k].code == 1001 || tags[k].code == 101) {
-            return k;
-        }
-    }
-    return tags.size();
-}
-
-// One pass that stops where the main data ends: every typed getter comes here.
-int ObjectData::find(int code, size_t from) const {
-    bool inGroup = false;
-    for (size_t k = 1; k < tags.size(); ++k) {
-        const int c = tags[k].code;
-        if (c == 1001 || c == 101) {
-            break;
-        }
-        if (c == 102) {
-            inGroup = !tags[k].value.empty() && tags[k].value[0] == '{';
-            continue;
-        }
-        if (!inGroup && c == code && k >= from) {
-            return int(k);
-        }
-    }
-    return -1;
-}
-
-std::string_view ObjectData::get(int code, std::string_view fallback) const {
-    int k = find(code);
-    return k < 0 ? fallback : std::string_view(tags[size_t(k)].value);
-}
-
 double ObjectData::getDouble(int code, double fallback) const {
     double v = fallback;
     int k = find(code);
@@ -73,11 +40,17 @@ int64_t ObjectData::getInt(int code, int64_t fallback) const {
 void ObjectData::set(int code, std::string_view value, int insertBefore) {
     int k = find(code);
     if (k >= 0) {
-        tags[size_t(k)].value = std::string(value);
+        tags.setValue(size_t(k), value);
         return;
     }
     size_t at = insertBefore >= 0 ? size_t(insertBefore) : mainEnd();
-    tags.insert(tags.begin() + long(at), OwnedTag{int16_t(code), std::string(value)});
+    tags.insert(at, OwnedTag{int16_t(code), std::string(value)});
+}
+
+void ObjectData::nameMayHaveChanged() {
+    if (db != nullptr) {
+        db->impl()->noteName(index, this);
+    }
 }
 
 static int handleCode(const ObjectData& d) {
@@ -96,9 +69,9 @@ uint64_t ObjectData::handle() const {
 void ObjectData::setHandle(uint64_t h) {
     int k = find(handleCode(*this));
     if (k >= 0) {
-        tags[size_t(k)].value = brevant::dxf::formatHandle(h);
+        tags.setValue(size_t(k), brevant::dxf::formatHandle(h));
     } else {
-        tags.insert(tags.begin() + (tags.empty() ? 0 : 1),
+        tags.insert(tags.empty() ? 0 : 1,
                     OwnedTag{int16_t(handleCode(*this)), brevant::dxf::formatHandle(h)});
     }
 }
@@ -136,14 +109,14 @@ void ObjectData::setOwner(uint64_t owner) {
     int k = ownerTag(*this);
     std::string text = brevant::dxf::formatHandle(owner);
     if (k >= 0) {
-        tags[size_t(k)].value = text;
+        tags.setValue(size_t(k), text);
         return;
     }
     size_t at = 1;
     while (at < tags.size() && tags[at].code != 100 && tags[at].code != 1001) {
         ++at;
     }
-    tags.insert(tags.begin() + long(at), OwnedTag{330, text});
+    tags.insert(at, OwnedTag{330, text});
 }
 
 }  // namespace brevant::db
@@ -362,7 +335,7 @@ Acad::ErrorStatus AcDbObject::setXData(const resbuf* xdata) {
     }
     std::vector<std::pair<std::string, std::vector<OwnedTag>>> present;
     std::vector<std::pair<std::string, std::vector<OwnedTag>>> changes;
-    split(tags, start, present);
+    split(tags.all(), start, present);
     split(given, 0, changes);
     AcDbDatabase::Impl* impl = m_pData->db != nullptr ? m_pData->db->impl() : nullptr;
     for (auto& change : changes) {
@@ -397,8 +370,8 @@ Acad::ErrorStatus AcDbObject::setXData(const resbuf* xdata) {
     if (bytes > 16383) {
         return Acad::eXdataSizeExceeded;
     }
-    tags.resize(start);
-    tags.insert(tags.end(), rebuilt.begin(), rebuilt.end());
+    tags.truncate(start);
+    tags.insert(tags.size(), rebuilt.begin(), rebuilt.end());
     if (impl != nullptr) {
         impl->markModified();
     }

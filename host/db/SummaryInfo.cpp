@@ -312,8 +312,8 @@ Acad::ErrorStatus acdbPutSummaryInfo(const AcDbDatabaseSummaryInfo* pInfo) {
     while (end < rd->tags.size() && rd->tags[end].code != 1001) {
         ++end;
     }
-    rd->tags.erase(rd->tags.begin() + long(begin), rd->tags.begin() + long(end));
-    rd->tags.insert(rd->tags.begin() + long(begin), data.begin(), data.end());
+    rd->tags.erase(begin, end);
+    rd->tags.insert(begin, data.begin(), data.end());
     impl->markModified();
     pRecord->close();
     return Acad::eOk;

@@ -126,19 +126,10 @@ uint32_t findRecord(const AcDbObject* table, const char* name, bool includeErase
         return kNone;
     }
     if (isBlockTable(table)) {
-        for (const BlockInfo& b : impl->blocks) {
-            if ((includeErased || !impl->isErased(b.primary())) &&
-                sameText(impl->valueOf(b.primary(), 2), name)) {
-                return b.primary();
-            }
-        }
-        return kNone;
+        const int k = impl->blockByName(name, includeErased);
+        return k < 0 ? kNone : impl->blocks[size_t(k)].primary();
     }
     return impl->tableRecordByName(tableOf(table), name, includeErased);
-}
-
-std::vector<OwnedTag> rawTags(std::initializer_list<OwnedTag> tags) {
-    return std::vector<OwnedTag>(tags);
 }
 
 }  // namespace
@@ -297,28 +288,18 @@ Acad::ErrorStatus AcDbSymbolTable::add(AcDbObjectId& recordId, AcDbSymbolTableRe
         const std::string owner = brevant::dxf::formatHandle(brHandle);
         const int flags = path.empty() ? 0 : 4;
         AcDbEntity* begin = new AcDbEntity;
-        begin->hostData()->tags = rawTags({{0, "BLOCK"},
-                                           {5, "0"},
-                                           {330, owner},
-                                           {100, "AcDbEntity"},
-                                           {8, "0"},
-                                           {100, "AcDbBlockBegin"},
-                                           {2, name},
-                                           {70, std::to_string(flags)},
-                                           {10, "0.0"},
-                                           {20, "0.0"},
-                                           {30, "0.0"},
-                                           {3, name},
-                                           {1, path}});
+        begin->hostData()->tags = {{0, "BLOCK"}, {5, "0"},
+                                   {330, owner}, {100, "AcDbEntity"},
+                                   {8, "0"},     {100, "AcDbBlockBegin"},
+                                   {2, name},    {70, std::to_string(flags)},
+                                   {10, "0.0"},  {20, "0.0"},
+                                   {30, "0.0"},  {3, name},
+                                   {1, path}};
         uint32_t blockIndex = impl->addRecord(begin, Kind::Block, Sec::Blocks, impl->blocksEnd);
         begin->close();
         AcDbEntity* end = new AcDbEntity;
-        end->hostData()->tags = rawTags({{0, "ENDBLK"},
-                                         {5, "0"},
-                                         {330, owner},
-                                         {100, "AcDbEntity"},
-                                         {8, "0"},
-                                         {100, "AcDbBlockEnd"}});
+        end->hostData()->tags = {{0, "ENDBLK"},       {5, "0"}, {330, owner},
+                                 {100, "AcDbEntity"}, {8, "0"}, {100, "AcDbBlockEnd"}};
         uint32_t endIndex = impl->addRecord(end, Kind::EndBlk, Sec::Blocks, impl->blocksEnd);
         end->close();
         BlockInfo b;
@@ -328,6 +309,7 @@ Acad::ErrorStatus AcDbSymbolTable::add(AcDbObjectId& recordId, AcDbSymbolTableRe
         impl->blocks.push_back(b);
         impl->blockOfRecord[index] = uint32_t(impl->blocks.size() - 1);
         impl->blockOfRecord[blockIndex] = uint32_t(impl->blocks.size() - 1);
+        impl->noteName(index);
         rd->pathCache.clear();
         recordId = impl->idOf(index);
         return Acad::eOk;
@@ -339,6 +321,7 @@ Acad::ErrorStatus AcDbSymbolTable::add(AcDbObjectId& recordId, AcDbSymbolTableRe
         impl->addRecord(pRecord, Kind::TableRecord, Sec::Tables, impl->tables[head.table].end);
     impl->records[index].table = head.table;
     impl->tables[head.table].members.push_back(index);
+    impl->noteName(index);
     rd->setOwner(tableHandle);
     recordId = impl->idOf(index);
     return Acad::eOk;
@@ -504,16 +487,17 @@ const char* AcDbSymbolTableRecord::className() const {
     return "AcDbSymbolTableRecord";
 }
 
-static std::string recordNameOf(const AcDbSymbolTableRecord* rec) {
+// A view of the name in the record's tags or the loaded file.
+static std::string_view recordNameOf(const AcDbSymbolTableRecord* rec) {
     ObjectData* d = rec->hostData();
     AcDbDatabase::Impl* impl = d->db == nullptr ? nullptr : d->db->impl();
     if (impl != nullptr) {
         const BlockInfo* b = impl->blockOf(d->index);
         if (b != nullptr) {
-            return impl->blockName(*b);
+            return impl->valueOf(b->primary(), 2);
         }
     }
-    return std::string(d->get(2));
+    return d->get(2);
 }
 
 Acad::ErrorStatus AcDbSymbolTableRecord::getName(char*& pName) const {
@@ -522,7 +506,7 @@ Acad::ErrorStatus AcDbSymbolTableRecord::getName(char*& pName) const {
 }
 
 Acad::ErrorStatus AcDbSymbolTableRecord::getName(const char*& pName) const {
-    hostData()->nameCache = recordNameOf(this);
+    hostData()->nameCache.assign(recordNameOf(this));
     pName = hostData()->nameCache.c_str();
     return Acad::eOk;
 }

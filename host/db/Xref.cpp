@@ -12,6 +12,11 @@
 #include <win/files.h>
 #include <win/registry.h>
 
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
 using namespace brevant::db;
 using brevant::dxf::OwnedTag;
 using brevant::dxf::TagRef;
@@ -95,6 +100,171 @@ std::string joinPath(std::string folder, const std::string& name) {
 }
 
 }  // namespace
+
+namespace {
+
+// What a referenced drawing brings into the drawing that refers to it: its
+// layers (name and colour) and blocks, as the binding takes them.
+struct ReferencedDrawing {
+    bool layerTable = false;  // it has one, even if none of its layers is taken
+    std::vector<std::pair<std::string, std::string>> layers;
+    std::vector<std::string> blocks;
+    // The side database it was read into; none when the cache answered.
+    std::unique_ptr<AcDbDatabase> side;
+};
+
+void takeContent(const AcDbDatabase::Impl& s, ReferencedDrawing& out) {
+    const int layers = s.tableIndex("LAYER");
+    out.layerTable = layers >= 0;
+    if (layers >= 0) {
+        for (uint32_t m : s.tables[size_t(layers)].members) {
+            const std::string name = s.recordName(m);
+            if (s.isErased(m) || name.empty() || name == "0" ||
+                name.find('|') != std::string::npos) {
+                continue;
+            }
+            const std::string_view colour = s.valueOf(m, 62);
+            out.layers.emplace_back(name, colour.empty() ? "7" : std::string(colour));
+        }
+    }
+    for (const BlockInfo& sb : s.blocks) {
+        const std::string name = s.blockName(sb);
+        if (s.isErased(sb.primary()) || name.empty() || name[0] == '*' || name[0] == '$' ||
+            (s.blockFlags(sb) & (1 | 4 | 16)) || name.find('|') != std::string::npos) {
+            continue;
+        }
+        out.blocks.push_back(name);
+    }
+}
+
+// The state of a file as the platform's file calls give it: last write
+// time, creation time (on Linux the time of the last change to the file or
+// its entry, which copying a file with its times kept also moves) and size.
+struct FileStamp {
+    uint64_t written = 0;
+    uint64_t created = 0;
+    uint64_t size = 0;
+    bool operator==(const FileStamp& o) const {
+        return written == o.written && created == o.created && size == o.size;
+    }
+};
+
+bool fileStamp(const std::string& path, FileStamp& stamp) {
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA(path.c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    FindClose(find);
+    auto time = [](const FILETIME& t) {
+        return (uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+    };
+    stamp.written = time(data.ftLastWriteTime);
+    stamp.created = time(data.ftCreationTime);
+    stamp.size = (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    return true;
+}
+
+// Referenced drawings already read, while the cache is on, by path: the
+// file's state when it was read, and what it brings in (or that it could not
+// be read).
+struct CachedDrawing {
+    FileStamp stamp;
+    bool readable = false;
+    bool layerTable = false;
+    std::vector<std::pair<std::string, std::string>> layers;
+    std::vector<std::string> blocks;
+};
+
+struct ReferenceCache {
+    size_t maxBytes = 0;
+    size_t bytes = 0;
+    std::map<std::string, CachedDrawing> drawings;
+};
+
+ReferenceCache& referenceCache() {
+    static ReferenceCache cache;
+    return cache;
+}
+
+size_t bytesOf(const std::string& path, const CachedDrawing& drawing) {
+    const size_t perString = sizeof(std::string) + 16;
+    size_t bytes = path.size() + perString + sizeof(CachedDrawing);
+    for (const auto& [name, colour] : drawing.layers) {
+        bytes += name.size() + colour.size() + 2 * perString;
+    }
+    for (const std::string& name : drawing.blocks) {
+        bytes += name.size() + perString;
+    }
+    return bytes;
+}
+
+// Keeps what the drawing at the path brings in, in place of what was kept
+// for an earlier state of the file; when the cache is full it starts again.
+void remember(ReferenceCache& cache, const std::string& path, CachedDrawing entry) {
+    const auto old = cache.drawings.find(path);
+    if (old != cache.drawings.end()) {
+        cache.bytes -= bytesOf(path, old->second);
+        cache.drawings.erase(old);
+    }
+    const size_t bytes = bytesOf(path, entry);
+    if (cache.bytes + bytes > cache.maxBytes) {
+        cache.drawings.clear();
+        cache.bytes = 0;
+    }
+    if (bytes <= cache.maxBytes) {
+        cache.drawings.emplace(path, std::move(entry));
+        cache.bytes += bytes;
+    }
+}
+
+// Reads the referenced drawing into a side database (its own references are
+// not followed, so a drawing that refers to itself cannot loop) and takes
+// what it brings in; false when it cannot be read. With the cache on, a file
+// read before and unchanged since is not read again.
+bool readReferencedDrawing(const std::string& path, ReferencedDrawing& out) {
+    ReferenceCache& cache = referenceCache();
+    FileStamp stamp;
+    const bool cached = cache.maxBytes > 0 && fileStamp(path, stamp);
+    if (cached) {
+        const auto it = cache.drawings.find(path);
+        if (it != cache.drawings.end() && it->second.stamp == stamp) {
+            out.layerTable = it->second.layerTable;
+            out.layers = it->second.layers;
+            out.blocks = it->second.blocks;
+            return it->second.readable;
+        }
+    }
+    auto side = std::make_unique<AcDbDatabase>(false);
+    side->impl()->resolveXrefs = false;
+    const bool readable = side->readDwgFile(path.c_str()) == Acad::eOk;
+    if (readable) {
+        if (g_sideHook != nullptr) {
+            g_sideHook(side.get(), path.c_str(), brevant::host::SideDatabaseEvent::Read);
+        }
+        takeContent(*side->impl(), out);
+        out.side = std::move(side);
+    }
+    if (cached) {
+        CachedDrawing entry;
+        entry.stamp = stamp;
+        entry.readable = readable;
+        entry.layerTable = out.layerTable;
+        entry.layers = out.layers;
+        entry.blocks = out.blocks;
+        remember(cache, path, std::move(entry));
+    }
+    return readable;
+}
+
+}  // namespace
+
+void brevant::host::setReferenceCache(size_t maxBytes) {
+    ReferenceCache& cache = referenceCache();
+    cache.maxBytes = maxBytes;
+    cache.drawings.clear();
+    cache.bytes = 0;
+}
 
 brevant::host::SideDatabaseHook brevant::host::setSideDatabaseHook(SideDatabaseHook hook) {
     SideDatabaseHook old = g_sideHook;
@@ -199,29 +369,15 @@ void AcDbDatabase::Impl::resolveXref(BlockInfo& b) {
         setStatus(AcDb::kXrfFileNotFound);
         return;
     }
-    // The referenced drawing is read into a side database; its own references
-    // are not followed, so a drawing that refers to itself cannot loop.
-    auto side = std::make_unique<AcDbDatabase>(false);
-    side->impl()->resolveXrefs = false;
-    if (side->readDwgFile(found.c_str()) != Acad::eOk) {
+    ReferencedDrawing referenced;
+    if (!readReferencedDrawing(found, referenced)) {
         setStatus(AcDb::kXrfUnresolved);
         return;
     }
-    if (g_sideHook != nullptr) {
-        g_sideHook(side.get(), found.c_str(), brevant::host::SideDatabaseEvent::Read);
-    }
-    AcDbDatabase::Impl* s = side->impl();
-
     // Layers of the referenced drawing, named "<reference>|<layer>".
     AcDbLayerTable* pLayers = nullptr;
-    int sideLayers = s->tableIndex("LAYER");
-    if (sideLayers >= 0 && self->getLayerTable(pLayers, AcDb::kForWrite) == Acad::eOk) {
-        for (uint32_t m : s->tables[size_t(sideLayers)].members) {
-            const std::string name = s->recordName(m);
-            if (s->isErased(m) || name.empty() || name == "0" ||
-                name.find('|') != std::string::npos) {
-                continue;
-            }
+    if (referenced.layerTable && self->getLayerTable(pLayers, AcDb::kForWrite) == Acad::eOk) {
+        for (const auto& [name, colour] : referenced.layers) {
             const std::string dependent = refName + "|" + name;
             if (pLayers->has(dependent.c_str())) {
                 continue;
@@ -230,7 +386,7 @@ void AcDbDatabase::Impl::resolveXref(BlockInfo& b) {
             ObjectData* d = rec->hostData();
             d->set(2, dependent);
             d->set(70, "48");
-            d->set(62, std::string(s->valueOf(m, 62).empty() ? "7" : s->valueOf(m, 62)));
+            d->set(62, colour);
             if (pLayers->add(rec) == Acad::eOk) {
                 rec->close();
             } else {
@@ -243,16 +399,7 @@ void AcDbDatabase::Impl::resolveXref(BlockInfo& b) {
     AcDbBlockTable* pBlocks = nullptr;
     if (tableIndex("BLOCK_RECORD") >= 0 &&
         self->getBlockTable(pBlocks, AcDb::kForWrite) == Acad::eOk) {
-        std::vector<std::string> names;
-        for (const BlockInfo& sb : s->blocks) {
-            const std::string name = s->blockName(sb);
-            if (s->isErased(sb.primary()) || name.empty() || name[0] == '*' || name[0] == '$' ||
-                (s->blockFlags(sb) & (1 | 4 | 16)) || name.find('|') != std::string::npos) {
-                continue;
-            }
-            names.push_back(name);
-        }
-        for (const std::string& name : names) {
+        for (const std::string& name : referenced.blocks) {
             const std::string dependent = refName + "|" + name;
             if (pBlocks->has(dependent.c_str())) {
                 continue;
@@ -273,8 +420,9 @@ void AcDbDatabase::Impl::resolveXref(BlockInfo& b) {
         pBlocks->close();
     }
     setStatus(AcDb::kXrfResolved);
-    if (g_sideHook != nullptr) {
-        g_sideHook(side.get(), found.c_str(), brevant::host::SideDatabaseEvent::ToBeDestroyed);
+    if (referenced.side != nullptr && g_sideHook != nullptr) {
+        g_sideHook(referenced.side.get(), found.c_str(),
+                   brevant::host::SideDatabaseEvent::ToBeDestroyed);
     }
 }
 
@@ -311,7 +459,7 @@ Acad::ErrorStatus acedXrefReload(const AcDbObjectIdArray& XrefBTRids, bool /*bQu
                 ++end;
             }
             if (start < tags.size()) {
-                tags.erase(tags.begin() + long(start), tags.begin() + long(end));
+                tags.erase(start, end);
             }
             impl->markModified();
         }

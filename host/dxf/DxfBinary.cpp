@@ -144,8 +144,11 @@ bool TagFile::parseBinary(std::string& error, std::vector<std::string>* mended) 
             m_buffer.insert(m_buffer.end(), number, number + n);
             pos += size_t(width);
         }
-        const uint32_t length = uint32_t(m_buffer.size() - valueStart);
-        m_tags.push_back(Tag{uint32_t(valueStart), length, int16_t(code)});
+        if (m_buffer.size() > 0xFFFFFFF0u) {
+            // Tags refer to their text by 32-bit offsets.
+            return fail(start, "the values take more than 4 GB as text");
+        }
+        addTag(valueStart, m_buffer.size() - valueStart, code);
         m_places.push_back(uint32_t(start));
         if (code == 0 && value(m_tags.back()) == "EOF") {
             return true;

@@ -86,6 +86,31 @@ std::string_view valueOf(const TagSource& tags, const StructureRecord& record, i
     return {};
 }
 
+// Sorts a list that is made of a few ascending runs, as a drawing's handles
+// are (each section counts up from where it began), by merging the runs.
+template <typename T>
+void sortRuns(std::vector<T>& items) {
+    std::vector<size_t> bounds{0};
+    for (size_t k = 1; k < items.size(); ++k) {
+        if (items[k] < items[k - 1]) {
+            bounds.push_back(k);
+        }
+    }
+    bounds.push_back(items.size());
+    while (bounds.size() > 2) {
+        std::vector<size_t> merged{0};
+        for (size_t r = 0; r + 2 < bounds.size(); r += 2) {
+            std::inplace_merge(items.begin() + long(bounds[r]), items.begin() + long(bounds[r + 1]),
+                               items.begin() + long(bounds[r + 2]));
+            merged.push_back(bounds[r + 2]);
+        }
+        if (merged.back() != items.size()) {
+            merged.push_back(items.size());
+        }
+        bounds = std::move(merged);
+    }
+}
+
 class Pass {
 public:
     Pass(const TagSource& tags, DrawingStructure& out, std::string& error)
@@ -323,7 +348,7 @@ bool Pass::checkHandles() {
             handles.emplace_back(m_out.records[k].handle, k);
         }
     }
-    std::sort(handles.begin(), handles.end());
+    sortRuns(handles);
     size_t kept = 0;
     for (size_t k = 0; k < handles.size(); ++k) {
         if (kept > 0 && handles[k].first == handles[kept - 1].first) {

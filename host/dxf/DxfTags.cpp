@@ -3,15 +3,17 @@
 
 #include <brevant/text.h>
 
+#include <algorithm>
+#include <array>
 #include <charconv>
 #include <cstring>
 
 namespace brevant::dxf {
 
-ValueKind valueKind(int c) {
-    if (c < 0 || c > 1071) {
-        return ValueKind::Invalid;
-    }
+namespace {
+
+// The kind of each group code from 0 to 1071.
+constexpr ValueKind kindOfCode(int c) {
     // Group 5 is a handle in objects but a name in release-12 dimension styles.
     if (c <= 9) {
         return ValueKind::String;
@@ -89,7 +91,34 @@ ValueKind valueKind(int c) {
     return ValueKind::String;
 }
 
+// Every tag read asks for its code's kind: a table answers.
+constexpr std::array<ValueKind, 1072> kKinds = [] {
+    std::array<ValueKind, 1072> table{};
+    for (int code = 0; code < int(table.size()); ++code) {
+        table[size_t(code)] = kindOfCode(code);
+    }
+    return table;
+}();
+
+}  // namespace
+
+ValueKind valueKind(int c) {
+    return (c < 0 || c >= int(kKinds.size())) ? ValueKind::Invalid : kKinds[size_t(c)];
+}
+
+namespace {
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r';
+}
+
+}  // namespace
+
 std::string_view trimmed(std::string_view text) {
+    // Most values have no blanks at either end.
+    if (text.empty() || (!isBlank(text.front()) && !isBlank(text.back()))) {
+        return text;
+    }
     return brevant::text::trimmed(text, " \t\r");
 }
 
@@ -110,14 +139,73 @@ bool parseNumber(std::string_view text, T& value) {
     return r.ec == std::errc() && r.ptr == text.data() + text.size();
 }
 
+// Powers of ten that a double holds exactly.
+const double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                    1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                    1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// The common form of a real value, "-123.4500", read without the general
+// parser: an optional minus, digits and at most one point, no exponent, at
+// most 15 digits with at most 22 after the point. Its digits make an integer
+// that a double holds exactly, and so does the power of ten it is divided by,
+// so the one division rounds as the general parser does. False for any other
+// form, which the general parser then reads.
+bool parsePlainDecimal(std::string_view text, double& value) {
+    size_t k = 0;
+    const bool negative = !text.empty() && text[0] == '-';
+    k += negative ? 1 : 0;
+    uint64_t digits = 0;
+    int count = 0;
+    int after = -1;  // digits after the point; -1: no point yet
+    for (; k < text.size(); ++k) {
+        const char c = text[k];
+        if (c >= '0' && c <= '9') {
+            if (++count > 15) {
+                return false;
+            }
+            digits = digits * 10 + uint64_t(c - '0');
+            after += after >= 0 ? 1 : 0;
+        } else if (c == '.' && after < 0) {
+            after = 0;
+        } else {
+            return false;
+        }
+    }
+    if (count == 0 || after > 22) {
+        return false;
+    }
+    const double magnitude = double(digits) / kExactPowersOfTen[after > 0 ? after : 0];
+    value = negative ? -magnitude : magnitude;
+    return true;
+}
+
+// The common form of a whole number: an optional minus and 1 to 18 digits.
+bool parsePlainInteger(std::string_view text, int64_t& value) {
+    const bool negative = !text.empty() && text[0] == '-';
+    const size_t first = negative ? 1 : 0;
+    if (text.size() <= first || text.size() - first > 18) {
+        return false;
+    }
+    int64_t magnitude = 0;
+    for (size_t k = first; k < text.size(); ++k) {
+        const char c = text[k];
+        if (c < '0' || c > '9') {
+            return false;
+        }
+        magnitude = magnitude * 10 + (c - '0');
+    }
+    value = negative ? -magnitude : magnitude;
+    return true;
+}
+
 }  // namespace
 
 bool parseDouble(std::string_view text, double& value) {
-    return parseNumber(text, value);
+    return parsePlainDecimal(text, value) || parseNumber(text, value);
 }
 
 bool parseInt(std::string_view text, int64_t& value) {
-    return parseNumber(text, value);
+    return parsePlainInteger(text, value) || parseNumber(text, value);
 }
 
 bool parseHandle(std::string_view text, uint64_t& value) {
@@ -125,8 +213,28 @@ bool parseHandle(std::string_view text, uint64_t& value) {
     if (text.empty() || text.size() > 16) {
         return false;
     }
-    auto r = std::from_chars(text.data(), text.data() + text.size(), value, 16);
-    return r.ec == std::errc() && r.ptr == text.data() + text.size();
+    // Up to 16 hexadecimal digits cannot overflow. As the standard parser
+    // does, the digits before anything else are still given in `value`.
+    uint64_t handle = 0;
+    for (size_t k = 0; k < text.size(); ++k) {
+        const char c = text[k];
+        int digit;
+        if (c >= '0' && c <= '9') {
+            digit = c - '0';
+        } else if (c >= 'A' && c <= 'F') {
+            digit = c - 'A' + 10;
+        } else if (c >= 'a' && c <= 'f') {
+            digit = c - 'a' + 10;
+        } else {
+            if (k > 0) {
+                value = handle;
+            }
+            return false;
+        }
+        handle = handle << 4 | uint64_t(digit);
+    }
+    value = handle;
+    return true;
 }
 
 std::string formatDouble(double value) {
@@ -231,10 +339,17 @@ std::string TagFile::where(uint32_t index) const {
     return "line " + std::to_string(2 * uint64_t(index) + 1);
 }
 
+uint32_t TagFile::longLength(const Tag& tag) const {
+    const auto it = std::lower_bound(m_longValues.begin(), m_longValues.end(),
+                                     std::make_pair(tag.offset, uint32_t(0)));
+    return it != m_longValues.end() && it->first == tag.offset ? it->second : 0;
+}
+
 bool TagFile::parse(std::vector<char>&& buffer, std::string& error,
                     std::vector<std::string>* mended) {
     m_buffer = std::move(buffer);
     m_tags.clear();
+    m_longValues.clear();
     m_places.clear();
     m_format = TagFormat();
     if (m_buffer.empty()) {
@@ -252,30 +367,132 @@ bool TagFile::parse(std::vector<char>&& buffer, std::string& error,
     return parseText(error, mended);
 }
 
+namespace {
+
+// Line scanning eight bytes at a time. A word's bytes that equal `c` become
+// 0x80 and the others 0 (exactly: no carry crosses a byte).
+constexpr uint64_t kLow7 = 0x7F7F7F7F7F7F7F7FULL;
+
+uint64_t bytesEqual(uint64_t word, char c) {
+    const uint64_t x = word ^ (0x0101010101010101ULL * uint8_t(c));
+    return ~(((x & kLow7) + kLow7) | x | kLow7);
+}
+
+uint64_t load(const char* p) {
+    uint64_t word;
+    memcpy(&word, p, sizeof word);
+    return word;
+}
+
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the first byte of a word is its lowest");
+
+// The first `c` in [p, end), or end.
+const char* findChar(const char* p, const char* end, char c) {
+    for (; end - p >= 8; p += 8) {
+        if (const uint64_t found = bytesEqual(load(p), c)) {
+            return p + (__builtin_ctzll(found) >> 3);
+        }
+    }
+    while (p < end && *p != c) {
+        ++p;
+    }
+    return p;
+}
+
+// How many `c` there are in [p, end).
+size_t countChar(const char* p, const char* end, char c) {
+    size_t count = 0;
+    for (; end - p >= 8; p += 8) {
+        // One in the top bit of each matching byte: summed by a multiply.
+        count += size_t(((bytesEqual(load(p), c) >> 7) * 0x0101010101010101ULL) >> 56);
+    }
+    for (; p < end; ++p) {
+        count += *p == c ? 1 : 0;
+    }
+    return count;
+}
+
+// A group-code line as writers commonly write it, read straight from the
+// buffer at `pos`: blanks, one to four digits, blanks, a line end. On success
+// `pos` is the start of the next line; anything else is left to the general
+// reading. Blanks are those the general reading trims: spaces, tabs and (in a
+// file whose lines end in LF) carriage returns.
+bool readPlainCodeLine(const char* base, size_t size, char breakChar, size_t& pos, int& code) {
+    size_t k = pos;
+    while (k < size && (base[k] == ' ' || base[k] == '\t')) {
+        ++k;
+    }
+    const size_t first = k;
+    int value = 0;
+    while (k < size && base[k] >= '0' && base[k] <= '9' && k - first < 4) {
+        value = value * 10 + (base[k] - '0');
+        ++k;
+    }
+    if (k == first) {
+        return false;
+    }
+    while (k < size &&
+           (base[k] == ' ' || base[k] == '\t' || (base[k] == '\r' && breakChar == '\n'))) {
+        ++k;
+    }
+    if (k >= size || base[k] != breakChar) {
+        return false;
+    }
+    ++k;
+    if (breakChar == '\r' && k < size && base[k] == '\n') {
+        ++k;  // a CR LF among CR line ends is one line end all the same
+    }
+    pos = k;
+    code = value;
+    return true;
+}
+
+// A real value in the common form, "-123.4500": an optional minus, digits
+// and at most one point, at least one digit, no exponent. Up to 300
+// characters it is a number that the general parser reads without overflow
+// or underflow, so it needs no closer look.
+bool isPlainDecimal(std::string_view text) {
+    if (text.empty() || text.size() > 300) {
+        return false;
+    }
+    size_t k = text[0] == '-' ? 1 : 0;
+    bool digit = false;
+    bool point = false;
+    for (; k < text.size(); ++k) {
+        const char c = text[k];
+        if (c >= '0' && c <= '9') {
+            digit = true;
+        } else if (c == '.' && !point) {
+            point = true;
+        } else {
+            return false;
+        }
+    }
+    return digit;
+}
+
+}  // namespace
+
 bool TagFile::parseText(std::string& error, std::vector<std::string>* mended) {
     const char* base = m_buffer.data();
     const size_t size = m_buffer.size();
+    const char* const end = base + size;
     // The line end is the file's first: CR LF, LF, or CR alone. Lines split at
     // LF (a CR before it is dropped), or at CR in a file of CR line ends.
     const char* firstBreak = base;
-    while (firstBreak < base + size && *firstBreak != '\n' && *firstBreak != '\r') {
+    while (firstBreak < end && *firstBreak != '\n' && *firstBreak != '\r') {
         ++firstBreak;
     }
     char breakChar = '\n';
-    if (firstBreak < base + size && *firstBreak == '\r') {
-        const bool crlf = firstBreak + 1 < base + size && firstBreak[1] == '\n';
+    if (firstBreak < end && *firstBreak == '\r') {
+        const bool crlf = firstBreak + 1 < end && firstBreak[1] == '\n';
         m_format.lineEnding = crlf ? "\r\n" : "\r";
         breakChar = crlf ? '\n' : '\r';
     } else {
-        m_format.lineEnding = firstBreak < base + size ? "\n" : "\r\n";
+        m_format.lineEnding = firstBreak < end ? "\n" : "\r\n";
     }
     // One tag for every two lines: count the lines once to allocate exactly.
-    size_t lines = 0;
-    for (const char* p = base;
-         (p = static_cast<const char*>(memchr(p, breakChar, size - size_t(p - base)))); ++p) {
-        ++lines;
-    }
-    m_tags.reserve(lines / 2 + 1);
+    m_tags.reserve(countChar(base, end, breakChar) / 2 + 1);
 
     size_t pos = 0;
     uint32_t line = 0;
@@ -284,9 +501,9 @@ bool TagFile::parseText(std::string& error, std::vector<std::string>* mended) {
             return false;
         }
         const char* start = base + pos;
-        const char* nl = static_cast<const char*>(memchr(start, breakChar, size - pos));
-        size_t len = nl ? size_t(nl - start) : size - pos;
-        pos += len + (nl ? 1 : 0);
+        const char* nl = findChar(start, end, breakChar);
+        size_t len = size_t(nl - start);
+        pos += len + (nl < end ? 1 : 0);
         if (breakChar == '\n' && len > 0 && start[len - 1] == '\r') {
             --len;
         } else if (breakChar == '\r' && pos < size && base[pos] == '\n') {
@@ -306,13 +523,20 @@ bool TagFile::parseText(std::string& error, std::vector<std::string>* mended) {
 
     std::string_view codeText;
     std::string_view value;
-    while (nextLine(codeText)) {
-        const uint32_t codeLine = line;
-        std::string_view t = trimmed(codeText);
+    while (pos < size) {
         int code = 0;
-        auto r = std::from_chars(t.data(), t.data() + t.size(), code);
-        const bool number = !t.empty() && r.ec == std::errc() && r.ptr == t.data() + t.size();
-        if (!number || valueKind(code) == ValueKind::Invalid) {
+        bool number = readPlainCodeLine(base, size, breakChar, pos, code);
+        if (number) {
+            ++line;
+        } else {
+            nextLine(codeText);
+            const std::string_view t = trimmed(codeText);
+            auto r = std::from_chars(t.data(), t.data() + t.size(), code);
+            number = !t.empty() && r.ec == std::errc() && r.ptr == t.data() + t.size();
+        }
+        const uint32_t codeLine = line;
+        const ValueKind kind = number ? valueKind(code) : ValueKind::Invalid;
+        if (kind == ValueKind::Invalid) {
             const std::string why =
                 number ? "group code " + std::to_string(code) + " is not a DXF group code"
                        : "group code \"" + shown(codeText) + "\" is not a number";
@@ -332,13 +556,14 @@ bool TagFile::parseText(std::string& error, std::vector<std::string>* mended) {
             note(codeLine, why + "; the tag is dropped");
             break;
         }
-        if (mended == nullptr) {
+        if (mended == nullptr && kind != ValueKind::String &&
+            !(kind == ValueKind::Double && isPlainDecimal(value))) {
             if (const char* why = checkValue(code, value)) {
                 return fail(line, "value \"" + shown(value) + "\" of group code " +
                                       std::to_string(code) + " " + why);
             }
         }
-        m_tags.push_back(Tag{uint32_t(value.data() - base), uint32_t(value.size()), int16_t(code)});
+        addTag(size_t(value.data() - base), value.size(), code);
         if (mended != nullptr) {
             m_places.push_back(codeLine);
         }

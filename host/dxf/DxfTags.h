@@ -14,17 +14,21 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace brevant::dxf {
 
 // A tag of the loaded file: its value is bytes [offset, offset + length) of the
-// file buffer, without the line ending.
+// file buffer, without the line ending. Eight bytes, as a drawing has
+// millions: a value of kLongValue bytes or more keeps its length in a list of
+// its own.
 struct Tag {
     uint32_t offset;
-    uint32_t length;
+    uint16_t shortLength;
     int16_t code;
 };
+constexpr uint16_t kLongValue = 0xFFFF;
 
 // A tag that owns its value: tags of objects that were opened or created.
 struct OwnedTag {
@@ -100,7 +104,8 @@ public:
 
     const std::vector<Tag>& tags() const { return m_tags; }
     std::string_view value(const Tag& tag) const {
-        return std::string_view(m_buffer.data() + tag.offset, tag.length);
+        return std::string_view(m_buffer.data() + tag.offset,
+                                tag.shortLength != kLongValue ? tag.shortLength : longLength(tag));
     }
 
     uint32_t tagCount() const override { return uint32_t(m_tags.size()); }
@@ -114,9 +119,19 @@ public:
 private:
     bool parseText(std::string& error, std::vector<std::string>* mended);
     bool parseBinary(std::string& error, std::vector<std::string>* mended);
+    void addTag(size_t offset, size_t length, int code) {
+        if (length >= kLongValue) {
+            m_longValues.emplace_back(uint32_t(offset), uint32_t(length));
+        }
+        m_tags.push_back(Tag{uint32_t(offset), uint16_t(length < kLongValue ? length : kLongValue),
+                             int16_t(code)});
+    }
+    uint32_t longLength(const Tag& tag) const;
 
     std::vector<char> m_buffer;
     std::vector<Tag> m_tags;
+    // Offset and length of each value of kLongValue bytes or more, by offset.
+    std::vector<std::pair<uint32_t, uint32_t>> m_longValues;
     std::vector<uint32_t> m_places;  // binary: each tag's byte offset in the file
     TagFormat m_format;
 };

@@ -22,6 +22,16 @@ typedef void (*SideDatabaseHook)(AcDbDatabase* pSideDb, const char* fileName,
 // Sets the hook (NULL: none); returns the previous one.
 SideDatabaseHook setSideDatabaseHook(SideDatabaseHook hook);
 
+// Referenced drawings read once, for a program that resolves the references
+// of many drawings and has no reactors (the indexer): while the cache is on,
+// what a referenced drawing brings in (its layers and blocks, or that it
+// cannot be read) is kept, by its path, last write time and size, and a
+// later reference to the same unchanged file is resolved from it without
+// reading the drawing, so no side database is made and the hook hears
+// nothing. At most maxBytes are kept (when full it starts again); 0 turns
+// the cache off and empties it, as it is at the start.
+void setReferenceCache(size_t maxBytes);
+
 // What loading a drawing changed to make it sound, one line each (handles
 // that two records shared, renumbered; the mending RECOVER did): the editor
 // shows them once after opening. Empty for a sound file.

@@ -1,5 +1,7 @@
 #include "WorkerPool.h"
 
+#include <hostdb.h>
+
 #include <fcntl.h>
 #include <malloc.h>
 #include <poll.h>
@@ -86,6 +88,10 @@ std::string exitText(int iStatus) {
     return "the indexing process ended";
 }
 
+// What a worker keeps of the reference drawings it has read: their layer
+// and block names, a small share of its memory.
+const size_t kReferenceCacheBytes = 4u << 20;
+
 struct Worker {
     pid_t pid = -1;
     int fdTasks = -1;    // the worker's input
@@ -113,6 +119,10 @@ int runWorker() {
     // first large drawing and keeps the next large ones on its heap.)
     mallopt(M_MMAP_THRESHOLD, 4 << 20);
 #endif
+    // The drawings of a project refer to the same few reference drawings: a
+    // worker reads each once (again when it changes) instead of once for
+    // every drawing that refers to it.
+    brevant::host::setReferenceCache(kReferenceCacheBytes);
     std::string sPath;
     while (std::getline(std::cin, sPath)) {
         if (sPath.empty()) {
