@@ -5,22 +5,14 @@
 // preview it refuses must leave nothing written.
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
 #include "DinFileReader.h"
 #include "DocumentData.h"
+#include "ScratchFile.h"
 
 namespace {
-
-std::string temporaryFile(const char* sSuffix) {
-    const char* sFolder = getenv("TMPDIR");
-    return std::string(sFolder != nullptr && *sFolder != '\0' ? sFolder : "/tmp") +
-           "/brevant-fuzz-preview-" + std::to_string(getpid()) + sSuffix;
-}
 
 bool writeAll(const std::string& sPath, const uint8_t* pData, size_t uSize) {
     FILE* pFile = fopen(sPath.c_str(), "wb");
@@ -49,8 +41,10 @@ std::string readAll(const std::string& sPath) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const std::string sDrawing = temporaryFile(".dwg");
-    static const std::string sSection = temporaryFile(".din");
+    static const ScratchFile drawingFile("preview", ".dwg");
+    static const ScratchFile sectionFile("preview", ".din");
+    const std::string& sDrawing = drawingFile.path();
+    const std::string& sSection = sectionFile.path();
     if (!writeAll(sDrawing, data, size)) {
         return 0;
     }

@@ -4,13 +4,12 @@
 #include <cstdio>
 #include <string>
 
-#include <unistd.h>
-
+#include "ScratchFile.h"
 #include "SettingsFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const std::string sPath =
-        "/tmp/brevant-fuzz-settings-" + std::to_string(getpid()) + ".txt";
+    static const ScratchFile settingsFile("settings", ".txt");
+    const std::string& sPath = settingsFile.path();
     FILE* pFile = fopen(sPath.c_str(), "wb");
     if (pFile == nullptr) {
         return 0;
