@@ -117,11 +117,18 @@ void CStdioFile::Write(const void* lpBuf, UINT nCount) {
     }
     const char* p = static_cast<const char*>(lpBuf);
     if (m_bText) {
-        for (UINT i = 0; i < nCount; ++i) {
-            if (p[i] == '\n') {
-                m_pBuffers->pending += '\r';
+        // Each line feed is stored as a carriage return and line feed; the
+        // text between them is copied in one piece.
+        const char* const pEnd = p + nCount;
+        while (p < pEnd) {
+            const char* pFeed = static_cast<const char*>(memchr(p, '\n', size_t(pEnd - p)));
+            if (pFeed == nullptr) {
+                m_pBuffers->pending.append(p, size_t(pEnd - p));
+                break;
             }
-            m_pBuffers->pending += p[i];
+            m_pBuffers->pending.append(p, size_t(pFeed - p));
+            m_pBuffers->pending.append("\r\n", 2);
+            p = pFeed + 1;
         }
     } else {
         m_pBuffers->pending.append(p, nCount);
