@@ -439,7 +439,7 @@ bool readPlainCodeLine(const char* base, size_t size, char breakChar, size_t& po
         return false;
     }
     ++k;
-    if (breakChar == '\r' && k < size && base[k] == '\n') {
+    while (breakChar == '\r' && k < size && base[k] == '\n') {
         ++k;  // a CR LF among CR line ends is one line end all the same
     }
     pos = k;
@@ -478,7 +478,7 @@ bool TagFile::parseText(std::string& error, std::vector<std::string>* mended) {
     const size_t size = m_buffer.size();
     const char* const end = base + size;
     // The line end is the file's first: CR LF, LF, or CR alone. Lines split at
-    // LF (a CR before it is dropped), or at CR in a file of CR line ends.
+    // LF (CRs before it are dropped), or at CR in a file of CR line ends.
     const char* firstBreak = base;
     while (firstBreak < end && *firstBreak != '\n' && *firstBreak != '\r') {
         ++firstBreak;
@@ -504,10 +504,18 @@ bool TagFile::parseText(std::string& error, std::vector<std::string>* mended) {
         const char* nl = findChar(start, end, breakChar);
         size_t len = size_t(nl - start);
         pos += len + (nl < end ? 1 : 0);
-        if (breakChar == '\n' && len > 0 && start[len - 1] == '\r') {
-            --len;
-        } else if (breakChar == '\r' && pos < size && base[pos] == '\n') {
-            ++pos;  // a CR LF among CR line ends is one line end all the same
+        // Carriage returns before a line feed, and line feeds after a carriage
+        // return among CR line ends, belong to the line end: a value cannot
+        // end in a CR (or begin with a LF) that a save would write back as
+        // part of its line end.
+        if (breakChar == '\n') {
+            while (len > 0 && start[len - 1] == '\r') {
+                --len;
+            }
+        } else {
+            while (pos < size && base[pos] == '\n') {
+                ++pos;
+            }
         }
         out = std::string_view(start, len);
         ++line;

@@ -143,7 +143,7 @@ TEST(DxfStore, EveryLineEndIsReadAndKept) {
         return text;
     };
     std::string mixed = withEnd("\r");
-    mixed.replace(mixed.find("\r8\r"), 4, "\r8\r\n");  // one CR LF among CRs
+    mixed.replace(mixed.find("\r8\r"), 3, "\r8\r\n");  // one CR LF among CRs
     const struct {
         std::string bytes;
         std::string end;
@@ -160,6 +160,36 @@ TEST(DxfStore, EveryLineEndIsReadAndKept) {
         EXPECT_EQ(saved.substr(0, first.size()), first);
         EXPECT_EQ(saved.find(c.end == "\r" ? "\n" : "\r\r"), std::string::npos);
         EXPECT_NE(saved.find(c.end + "2F" + c.end), std::string::npos);
+    }
+}
+
+// Stray carriage returns before a line feed (and line feeds after a carriage
+// return among CR line ends) belong to the line end, not to the value: a
+// save writes the value with the file's own line end, and reading that back
+// must give the same value, as RECOVER relies on.
+TEST(DxfStore, StrayLineEndCharactersAreNotPartOfAValue) {
+    const struct {
+        std::string bytes;
+        std::string layerLine;
+    } cases[] = {{drawing("0\nLINE\n5\n2F\n8\nL1\r\r\n"), "\nL1\n"},
+                 {drawing("0\nLINE\n5\n2F\n8\r\r\nL1\n"), "\nL1\n"},
+                 {[] {
+                      std::string text = drawing("0\nLINE\n5\n2F\n8\nL1\n");
+                      std::replace(text.begin(), text.end(), '\n', '\r');
+                      text.replace(text.find("\r8\r"), 3, "\r8\r\n\n");
+                      return text;
+                  }(),
+                  "\rL1\r"}};
+    TempDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        writeFile(dir.file("in.dxf"), c.bytes);
+        AcDbDatabase db(false);
+        ASSERT_EQ(db.readDwgFile(dir.file("in.dxf").c_str()), Acad::eOk) << db.lastErrorText();
+        ASSERT_EQ(db.saveAs(dir.file("out.dxf").c_str()), Acad::eOk);
+        const std::string saved = readFile(dir.file("out.dxf"));
+        EXPECT_NE(saved.find(c.layerLine), std::string::npos);
+        EXPECT_EQ(tagsOf(saved), tagsOf(c.bytes));
     }
 }
 
