@@ -2,7 +2,7 @@
 # Installs what a fresh machine lacks to build and test the project, from
 # Debian's packages. Does nothing when everything is there already. With
 # --fuzz it also installs clang and its libFuzzer runtime, which fuzz/run.sh
-# needs.
+# needs; with --profile valgrind, which bench/module/run_callgrind.sh needs.
 set -euo pipefail
 
 # libpng-dev: the preview pictures of brevant-din; parallel and time: the
@@ -11,9 +11,10 @@ set -euo pipefail
 # dpkg-dev and file: cpack's Debian package.
 packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev python3-ezdxf
           libpng-dev parallel time libedit-dev tmux groff-base dpkg-dev file)
-if [ "${1:-}" = "--fuzz" ]; then
-    packages+=(clang libclang-rt-14-dev)
-fi
+case "${1:-}" in
+    --fuzz) packages+=(clang libclang-rt-14-dev) ;;
+    --profile) packages+=(valgrind) ;;
+esac
 missing=()
 for p in "${packages[@]}"; do
     dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

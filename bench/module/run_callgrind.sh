@@ -9,6 +9,7 @@
 # Usage: bench/module/run_callgrind.sh
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
+"$root/scripts/setup.sh" --profile
 build="$root/build/release"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBREVANT_BUILD_TESTS=OFF \
     -DBREVANT_BUILD_BENCH=ON >/dev/null
