@@ -41,13 +41,8 @@ void addLayers(AcDbDatabase* pDb, int iCount) {
     pTable->close();
 }
 
-AcDbDatabase* largeDrawing() {
+AcDbDatabase* largeDrawing(const std::string& sFolder) {
     using namespace brevant::host;
-    char szFolder[] = "/tmp/brevant-bench-XXXXXX";
-    if (mkdtemp(szFolder) == nullptr) {
-        std::abort();
-    }
-    const std::string sFolder = szFolder;
     std::filesystem::create_directories(sFolder + "/Jobs/Large");
     brevant::platform::mapDrive("B", sFolder);
     std::ofstream(sFolder + "/Jobs/Large/ProjectSettings.txt")
@@ -122,8 +117,18 @@ BENCHMARK(ModuleWork)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    G_pDb = largeDrawing();
+    // The drawing and its side files live in a folder of this run's own,
+    // removed at the end (about 20 MB).
+    char szFolder[] = "/tmp/brevant-bench-XXXXXX";
+    if (mkdtemp(szFolder) == nullptr) {
+        std::abort();
+    }
+    G_pDb = largeDrawing(szFolder);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    acdbHostApplicationServices()->setWorkingDatabase(nullptr);
+    delete G_pDb;
+    std::error_code error;
+    std::filesystem::remove_all(szFolder, error);
     return 0;
 }
