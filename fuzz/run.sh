@@ -83,7 +83,9 @@ for target in "${targets[@]}"; do
     touch "$work/.started"
 
     echo "== fuzz-$target: $minutes CPU minutes"
-    "$build/bin/fuzz-$target" "${options[@]}" -timeout=10 -rss_limit_mb=2048 \
+    # Harnesses that need a file of their own make it in TMPDIR; an
+    # interrupted fuzzer ends without removing it, so it is made here.
+    TMPDIR="$work" "$build/bin/fuzz-$target" "${options[@]}" -timeout=10 -rss_limit_mb=2048 \
         -print_final_stats=1 -artifact_prefix="$work/" \
         "$work/corpus" "${seeds[@]}" >"$work/fuzz.log" 2>&1 &
     pid=$!
@@ -97,6 +99,7 @@ for target in "${targets[@]}"; do
         sleep 2
     done
     wait "$pid" || true
+    rm -f "$work"/brevant-fuzz-*
 
     log="$work/fuzz.log"
     cov_start=$(grep -m1 -o 'INITED cov: [0-9]*' "$log" | grep -o '[0-9]*$' || echo 0)
