@@ -7,6 +7,7 @@
 
 #include <brevant/text.h>
 
+#include <cctype>
 #include <charconv>
 #include <deque>
 
@@ -64,11 +65,20 @@ private:
 };
 
 // The number a damaged numeric value starts with ("1.5" of "1.5.5"), or 0
-// when it starts with none.
+// when it starts with none; for binary data, the hexadecimal digits it starts
+// with, or none.
 std::string leadingNumber(int code, std::string_view value) {
     const std::string_view t = trimmed(value);
     const char* end = t.data() + t.size();
     const ValueKind kind = valueKind(code);
+    if (kind == ValueKind::Binary) {
+        // Binary data keeps the hexadecimal digits it starts with, if any.
+        size_t digits = 0;
+        while (digits < t.size() && std::isxdigit(static_cast<unsigned char>(t[digits]))) {
+            ++digits;
+        }
+        return std::string(t.substr(0, digits));
+    }
     if (kind == ValueKind::Double) {
         double d = 0;
         const auto r = std::from_chars(t.data(), end, d);
@@ -90,7 +100,8 @@ std::string_view Mender::checked(uint32_t index) {
     if (const char* why = checkValue(tag.code, tag.value)) {
         const std::string_view read = keep(leadingNumber(tag.code, tag.value));
         note(index, "value \"" + shown(tag.value) + "\" of group code " + std::to_string(tag.code) +
-                        " " + why + "; it is read as " + std::string(read));
+                        " " + why + "; it is read as " +
+                        (read.empty() ? std::string("no data") : std::string(read)));
         return read;
     }
     return tag.value;

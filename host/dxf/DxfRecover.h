@@ -13,7 +13,8 @@ namespace brevant::dxf {
 // Reads the file leniently (DxfTags.h) and writes a sound drawing, in the
 // file's own form, to `mended`:
 // - a value that does not read as its group code requires is read as the
-//   number it starts with ("1.5" of "1.5.5"), else as 0;
+//   number it starts with ("1.5" of "1.5.5"), else as 0 (binary data keeps
+//   the hexadecimal digits it starts with, possibly none);
 // - a section, table or block left open is closed where the next one starts
 //   or the file ends, and a missing "0 EOF" is supplied;
 // - an ENDSEC inside the HEADER section, followed by more header variables,

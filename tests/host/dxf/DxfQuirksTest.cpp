@@ -154,16 +154,27 @@ TEST(DxfQuirks, RecoverSpecifics) {
     ASSERT_EQ(block.getAcDbObjectId(end, false, AcDbHandle(0x101u)), Acad::eOk);
     EXPECT_EQ(block.impl()->recordType(end.recordIndex()), "ENDBLK");
 
-    // A value that starts with no number is read as 0; a sound file needs no repair.
+    // A value that starts with no number is read as 0, binary data as the
+    // hexadecimal digits it starts with; what RECOVER wrote loads as it is.
+    // A sound file needs no repair.
     const std::string path = dir.file("text.dxf");
     writeFile(path,
-              "0\nSECTION\n2\nENTITIES\n0\nLINE\n5\n2F\n21\nabc\n70\n9x\n0\nENDSEC\n0\nEOF\n");
+              "0\nSECTION\n2\nENTITIES\n0\nLINE\n5\n2F\n21\nabc\n70\n9x\n310\n-1\n310\n1F2Z\n"
+              "0\nENDSEC\n0\nEOF\n");
     AcDbDatabase values(false);
     ASSERT_EQ(brevant::host::recoverDrawing(&values, path.c_str()), Acad::eOk);
     EXPECT_EQ(
         brevant::host::loadRepairs(&values),
         (Lines{"line 9: value \"abc\" of group code 21 is not a real number; it is read as 0.0",
-               "line 11: value \"9x\" of group code 70 is not an integer; it is read as 9"}));
+               "line 11: value \"9x\" of group code 70 is not an integer; it is read as 9",
+               "line 13: value \"-1\" of group code 310 is not hexadecimal binary data; it is "
+               "read as no data",
+               "line 15: value \"1F2Z\" of group code 310 is not hexadecimal binary data; it is "
+               "read as 1F2"}));
+    ASSERT_EQ(values.saveAs(dir.file("mended.dxf").c_str()), Acad::eOk);
+    AcDbDatabase reread(false);
+    EXPECT_EQ(reread.readDwgFile(dir.file("mended.dxf").c_str()), Acad::eOk)
+        << reread.lastErrorText();
     AcDbDatabase sound(false);
     ASSERT_EQ(brevant::host::recoverDrawing(&sound, corpus("cr-line-ends.dxf").c_str()), Acad::eOk);
     EXPECT_TRUE(brevant::host::loadRepairs(&sound).empty());
