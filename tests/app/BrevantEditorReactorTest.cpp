@@ -13,6 +13,7 @@
 
 #include "BrevantEditorReactor.h"
 #include "DocumentData.h"
+#include "EditorSandbox.h"
 #include "Messages.h"
 #include "Registry.h"
 #include "PlatformSeams.h"
@@ -67,18 +68,7 @@ private:
 class EditorReactor : public ::testing::Test {
 protected:
     void SetUp() override {
-        setenv("BREVANT_REGISTRY_DIR", m_dir.file("registry").c_str(), 1);
-        setenv("BREVANT_RUNTIME_DIR", m_dir.file("runtime").c_str(), 1);
-        setenv("BREVANT_USER_NAME", "jsmith", 1);
-        setenv("BREVANT_COMPUTER_NAME", "PC042", 1);
-        unsetenv("BREVANT_LISPDISPATCH");
-        std::filesystem::create_directories(m_dir.file("C/Jobs/A100"));
-        brevant::platform::clearDriveMap();
-        brevant::platform::mapDrive("C", m_dir.file("C"));
-        std::string sError;
-        ASSERT_TRUE(brevant::host::writeInstallationDefaults(sError)) << sError;
-        brevant::host::setConsoleOutput(false);
-        brevant::platform::captureMessageBoxes(&m_vectorBoxes);
+        ASSERT_NO_FATAL_FAILURE(brevant::test::enterEditorSandbox(m_dir, &m_vectorBoxes));
         m_iListener = brevant::platform::addMessageListener(
             [this](unsigned int uMessage, uintptr_t, intptr_t) {
                 if (uMessage != 0 && uMessage == Pellam::getRefreshMessage()) {
@@ -93,12 +83,7 @@ protected:
         brevant::platform::removeMessageListener(m_iListener);
         int iPrevious = 0;
         Pellam::Messages::setDebugLevel(0, iPrevious);
-        brevant::host::quit();
-        brevant::host::restartSession();
-        brevant::platform::captureMessageBoxes(nullptr);
-        brevant::platform::setClock(0);
-        brevant::test::disarmFaults();
-        brevant::platform::clearDriveMap();
+        brevant::test::leaveEditorSandbox();
     }
 
     // Drawings the editor writes before the module is loaded, so untracked.

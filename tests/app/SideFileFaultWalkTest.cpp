@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "EditorSandbox.h"
 #include "PlatformSeams.h"
 #include "TempDir.h"
 #include "acdocman.h"
@@ -99,18 +100,7 @@ const char kEarlierRecord[] =
 class SideFileFaultWalk : public ::testing::Test {
 protected:
     void SetUp() override {
-        setenv("BREVANT_REGISTRY_DIR", m_dir.file("registry").c_str(), 1);
-        setenv("BREVANT_RUNTIME_DIR", m_dir.file("runtime").c_str(), 1);
-        setenv("BREVANT_USER_NAME", "jsmith", 1);
-        setenv("BREVANT_COMPUTER_NAME", "PC042", 1);
-        unsetenv("BREVANT_LISPDISPATCH");
-        std::filesystem::create_directories(m_dir.file("C/Jobs/A100"));
-        brevant::platform::clearDriveMap();
-        brevant::platform::mapDrive("C", m_dir.file("C"));
-        std::string sError;
-        ASSERT_TRUE(brevant::host::writeInstallationDefaults(sError)) << sError;
-        brevant::host::setConsoleOutput(false);
-        brevant::platform::captureMessageBoxes(&m_vectorBoxes);
+        ASSERT_NO_FATAL_FAILURE(brevant::test::enterEditorSandbox(m_dir, &m_vectorBoxes));
         writeFile(m_dir.file("C/Jobs/A100/ProjectSettings.txt"),
                   "PROJECTLABEL\n{\nA100\n}\nPROJECTPATH\n{\n.\nxrefs\n}\n");
         // Written before the module is loaded, so not tracked.
@@ -120,14 +110,7 @@ protected:
         ASSERT_TRUE(brevant::host::closeDocument(pDoc));
         ASSERT_TRUE(brevant::host::loadLinkedModule("app_tests", acrxEntryPoint, false));
     }
-    void TearDown() override {
-        brevant::test::disarmFaults();
-        brevant::host::quit();
-        brevant::host::restartSession();
-        brevant::platform::captureMessageBoxes(nullptr);
-        brevant::platform::setClock(0);
-        brevant::platform::clearDriveMap();
-    }
+    void TearDown() override { brevant::test::leaveEditorSandbox(); }
 
     static void clockAt(const char* sTime) {
         brevant::test::fixClock(std::string("2026-12-03 ") + sTime);
